@@ -1,0 +1,35 @@
+// How parameter values become the snapshot's fields: the clock centre in whole
+// percent from the top left, the size in percent, colours as 0..255 channels.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "ofxapi/OfxApi.h"
+#include "params/ClockValues.h"
+
+namespace horavex {
+
+struct CentrePercent {
+    double x = 0.0;  // from the left
+    double y = 0.0;  // from the top
+};
+
+// `position` is the normalised "corner1" value (x right, y up, 0..1).
+CentrePercent centrePercent(std::array<double, 2> position, double renderScaleX, double renderScaleY,
+                            double pixelAspectRatio);
+
+double clockSizePercent(double clockSize);
+
+// One channel 0..1 as trunc(c x 255), kept in the snapshot's 16-bit channel.
+int16_t colourChannel(double channel);
+ChannelColour channelColour(const std::array<double, 4>& rgba);
+
+// The key colour as bytes: each channel trunc(c x 255), low 8 bits kept.
+OfxRGBAColourB colourToBytes(const std::array<double, 4>& rgba);
+
+// Integer, choice and boolean values arrive as 32-bit ints; the snapshot keeps
+// them in 16 bits, clamped so that no value wraps around.
+int16_t narrowParam(int value);
+
+}  // namespace horavex

@@ -1,0 +1,72 @@
+// The record each effect instance carries from create-instance to
+// destroy-instance: its context, clip and parameter handles, the drawing
+// surface of a render under way and the parameter snapshot.
+#pragma once
+
+#include <memory>
+
+#include "ofxapi/OfxApi.h"
+#include "params/ClockValues.h"
+
+namespace horavex {
+
+class DrawingSurface;
+
+enum ContextKind : int32_t { kGeneratorContext = 0, kFilterContext = 1, kOtherContext = 2 };
+
+struct ParamHandles {
+    OfxParamHandle clockChoice = nullptr;
+    OfxParamHandle digClockFormat = nullptr;
+    OfxParamHandle corner1 = nullptr;
+    OfxParamHandle backgroundColour = nullptr;
+    OfxParamHandle mainColour = nullptr;
+    OfxParamHandle clockSize = nullptr;
+    OfxParamHandle startDay = nullptr;
+    OfxParamHandle startMonth = nullptr;
+    OfxParamHandle startYear = nullptr;
+    OfxParamHandle startHour = nullptr;
+    OfxParamHandle startMinute = nullptr;
+    OfxParamHandle startSecond = nullptr;
+    OfxParamHandle stopHour = nullptr;
+    OfxParamHandle stopMinute = nullptr;
+    OfxParamHandle stopSecond = nullptr;
+    OfxParamHandle hourColour = nullptr;
+    OfxParamHandle useHourColour = nullptr;
+    OfxParamHandle hourSize = nullptr;
+    OfxParamHandle hourLength = nullptr;
+    OfxParamHandle minuteColour = nullptr;
+    OfxParamHandle useMinuteColour = nullptr;
+    OfxParamHandle minuteSize = nullptr;
+    OfxParamHandle minuteLength = nullptr;
+    OfxParamHandle secondColour = nullptr;
+    OfxParamHandle useSecondColour = nullptr;
+    OfxParamHandle secondSize = nullptr;
+    OfxParamHandle secondLength = nullptr;
+    OfxParamHandle pointColour = nullptr;
+    OfxParamHandle usePointColour = nullptr;
+    OfxParamHandle pointSize = nullptr;
+    OfxParamHandle pointLength = nullptr;
+    OfxParamHandle runBackwards = nullptr;
+    OfxParamHandle speedFactor = nullptr;
+    OfxParamHandle keyColour = nullptr;
+    OfxParamHandle useKeyColour = nullptr;
+};
+
+struct ClockInstanceData {
+    ClockInstanceData();
+    ~ClockInstanceData();
+    ClockInstanceData(const ClockInstanceData&) = delete;
+    ClockInstanceData& operator=(const ClockInstanceData&) = delete;
+
+    int32_t contextKind = kOtherContext;
+    OfxImageClipHandle sourceClip = nullptr;
+    OfxImageClipHandle outputClip = nullptr;
+    ParamHandles params;
+    // The surface of the render under way; null between renders.
+    std::unique_ptr<DrawingSurface> surface;
+    // Borrowed from `surface`; meaningful only while `surface` is set.
+    void* surfaceDC = nullptr;
+    ClockValues values;
+};
+
+}  // namespace horavex
