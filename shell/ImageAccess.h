@@ -2,6 +2,8 @@
 // lie; giving it back is the suite's own clipReleaseImage.
 #pragma once
 
+#include <cstdint>
+
 #include "ofxapi/OfxApi.h"
 #include "shell/HostSuites.h"
 
