@@ -1,0 +1,90 @@
+#include "clocktime/ComputeShownTime.h"
+
+#include <cmath>
+
+#include "common/Saturate.h"
+
+namespace horavex {
+namespace {
+
+// Far beyond any time a clock shows (about 31,700 years of milliseconds), yet
+// small enough that no sum of a start, a stop and an elapsed time can leave the
+// 64-bit range.
+constexpr int64_t kMillisecondLimit = 1'000'000'000'000'000LL;
+constexpr int64_t kSecondLimit = kMillisecondLimit / 1000;
+
+int64_t clampMagnitude(int64_t value, int64_t limit) {
+    return value > limit ? limit : (value < -limit ? -limit : value);
+}
+
+}  // namespace
+
+double elapsedClockSeconds(double renderTime, double frameRate, double speedFactor) {
+    if (!std::isfinite(frameRate) || frameRate <= 0.0 || !std::isfinite(speedFactor)) {
+        return 0.0;
+    }
+    if (speedFactor >= 0.0) {
+        return renderTime * speedFactor / frameRate;
+    }
+    // A negative factor divides rather than multiplies: it slows the clock by
+    // its magnitude and keeps it running forward. Only the backwards switch
+    // reverses it.
+    return (-renderTime) / speedFactor / frameRate;
+}
+
+int64_t clockMilliseconds(int32_t hour, int32_t minute, double second) {
+    if (!std::isfinite(second)) {
+        second = 0.0;
+    }
+    const double whole = std::trunc(second);
+    const int64_t wholeSeconds = clampMagnitude(saturatingTrunc<int64_t>(whole), kSecondLimit);
+    // Truncated, not rounded: 2.3 - 2 lies just below 0.3, so 2.3 s gives 299 ms.
+    const int64_t fraction = saturatingTrunc<int64_t>((second - whole) * 1000.0);
+    return ((int64_t{hour} * 60 + minute) * 60 + wholeSeconds) * 1000 + fraction;
+}
+
+void splitTimeOfDay(int64_t milliseconds, ShownTime& shown) {
+    int64_t rest = milliseconds % kMillisecondsPerDay;
+    if (rest < 0) {
+        rest += kMillisecondsPerDay;
+    }
+    shown.milliseconds = static_cast<int32_t>(rest % 1000);
+    rest /= 1000;
+    shown.seconds = static_cast<int32_t>(rest % 60);
+    rest /= 60;
+    shown.minutes = static_cast<int32_t>(rest % 60);
+    shown.hours = static_cast<int32_t>(rest / 60);
+}
+
+ShownTime computeShownTime(double renderTime, double frameRate, const ClockValues& values) {
+    ShownTime shown;
+    shown.frameNumber = saturatingTrunc<int32_t>(renderTime);
+    shown.frameRate = frameRate;
+    shown.day = values.startDay;
+    shown.month = values.startMonth;
+    shown.year = values.startYear;
+
+    const double elapsed = elapsedClockSeconds(renderTime, frameRate, values.speedFactor);
+    const int64_t elapsedMs = clampMagnitude(saturatingTrunc<int64_t>(elapsed * 1000.0), kMillisecondLimit);
+    const int64_t start = clockMilliseconds(values.startHour, values.startMinute, values.startSecond);
+    const int64_t stop = clockMilliseconds(values.stopHour, values.stopMinute, values.stopSecond);
+
+    int64_t ms = 0;
+    if (values.runBackwards == 0) {
+        ms = start + elapsedMs;
+        // Midnight as a stop means "never stop" when running forward.
+        if (ms >= stop && stop != 0) {
+            ms = stop;
+        }
+    } else {
+        // Running backward, midnight is a real stop: the clock halts there.
+        ms = start - elapsedMs;
+        if (ms <= stop) {
+            ms = stop;
+        }
+    }
+    splitTimeOfDay(ms, shown);
+    return shown;
+}
+
+}  // namespace horavex

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "clocktime/ComputeShownTime.h"
+
+namespace horavex {
+namespace {
+
+constexpr double kFps = 25.0;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+ClockValues startingAt(int hour, int minute, double second) {
+    ClockValues values;
+    values.startHour = static_cast<int16_t>(hour);
+    values.startMinute = static_cast<int16_t>(minute);
+    values.startSecond = second;
+    return values;
+}
+
+void stopAt(ClockValues& values, int hour, int minute, double second) {
+    values.stopHour = static_cast<int16_t>(hour);
+    values.stopMinute = static_cast<int16_t>(minute);
+    values.stopSecond = second;
+}
+
+struct Hms {
+    int32_t hours, minutes, seconds, milliseconds;
+    bool operator==(const Hms&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Hms& t) {
+    return out << t.hours << ':' << t.minutes << ':' << t.seconds << '.' << t.milliseconds;
+}
+
+Hms hms(const ShownTime& shown) { return {shown.hours, shown.minutes, shown.seconds, shown.milliseconds}; }
+
+Hms shownAt(double frame, const ClockValues& values, double fps = kFps) {
+    return hms(computeShownTime(frame, fps, values));
+}
+
+TEST(ShownTimeForward, RunsAtTheSpeedFactor) {
+    ClockValues values = startingAt(10, 0, 0.0);
+    EXPECT_EQ(shownAt(0, values), (Hms{10, 0, 0, 0}));
+    EXPECT_EQ(shownAt(25, values), (Hms{10, 0, 1, 0}));
+    EXPECT_EQ(shownAt(90000, values), (Hms{11, 0, 0, 0}));
+    EXPECT_EQ(shownAt(1, values), (Hms{10, 0, 0, 40}));
+
+    values.speedFactor = 60.0;
+    EXPECT_EQ(shownAt(25, values), (Hms{10, 1, 0, 0}));
+}
+
+TEST(ShownTimeForward, NegativeSpeedFactorSlowsDownWithoutReversing) {
+    ClockValues values = startingAt(10, 0, 0.0);
+    values.speedFactor = -2.0;
+    EXPECT_EQ(shownAt(50, values), (Hms{10, 0, 1, 0}));
+    EXPECT_EQ(shownAt(100, values), (Hms{10, 0, 2, 0}));
+}
+
+TEST(ShownTimeForward, ZeroSpeedHoldsTheStartTime) {
+    ClockValues values = startingAt(7, 30, 15.5);
+    values.speedFactor = 0.0;
+    EXPECT_EQ(shownAt(1000, values), (Hms{7, 30, 15, 500}));
+}
+
+TEST(ShownTimeForward, WrapsPastMidnightAndKeepsTheStartDate) {
+    ClockValues values = startingAt(23, 59, 59.0);
+    values.startDay = 31;
+    values.startMonth = 12;
+    values.startYear = 2018;
+    const ShownTime shown = computeShownTime(50, kFps, values);
+    EXPECT_EQ(hms(shown), (Hms{0, 0, 1, 0}));
+    EXPECT_EQ(shown.day, 31);
+    EXPECT_EQ(shown.month, 12);
+    EXPECT_EQ(shown.year, 2018);
+}
+
+TEST(ShownTimeForward, ImpossibleStartDatePassesThroughUnchanged) {
+    ClockValues values;
+    values.startDay = 31;
+    values.startMonth = 2;
+    values.startYear = -5;
+    const ShownTime shown = computeShownTime(0, kFps, values);
+    EXPECT_EQ(shown.day, 31);
+    EXPECT_EQ(shown.month, 2);
+    EXPECT_EQ(shown.year, -5);
+}
+
+TEST(ShownTimeForward, HaltsAtTheStopTime) {
+    ClockValues values = startingAt(10, 0, 0.0);
+    stopAt(values, 10, 0, 5.0);
+    EXPECT_EQ(shownAt(124, values), (Hms{10, 0, 4, 960}));
+    EXPECT_EQ(shownAt(125, values), (Hms{10, 0, 5, 0}));
+    EXPECT_EQ(shownAt(5000, values), (Hms{10, 0, 5, 0}));
+}
+
+TEST(ShownTimeForward, StopBeforeStartShowsTheStopOnEveryFrame) {
+    ClockValues values = startingAt(10, 0, 0.0);
+    stopAt(values, 9, 0, 0.0);
+    EXPECT_EQ(shownAt(0, values), (Hms{9, 0, 0, 0}));
+    EXPECT_EQ(shownAt(777, values), (Hms{9, 0, 0, 0}));
+}
+
+TEST(ShownTimeForward, MidnightStopNeverStops) {
+    ClockValues values = startingAt(23, 59, 59.0);
+    stopAt(values, 0, 0, 0.0);
+    EXPECT_EQ(shownAt(75, values), (Hms{0, 0, 2, 0}));
+}
+
+TEST(ShownTimeBackward, HaltsAtMidnight) {
+    ClockValues values = startingAt(0, 0, 10.0);
+    values.runBackwards = 1;
+    EXPECT_EQ(shownAt(25, values), (Hms{0, 0, 9, 0}));
+    EXPECT_EQ(shownAt(250, values), (Hms{0, 0, 0, 0}));
+    EXPECT_EQ(shownAt(100000, values), (Hms{0, 0, 0, 0}));
+}
+
+TEST(ShownTimeBackward, StopLaterThanStartShowsTheStop) {
+    ClockValues values = startingAt(10, 0, 0.0);
+    stopAt(values, 11, 0, 0.0);
+    values.runBackwards = 1;
+    EXPECT_EQ(shownAt(0, values), (Hms{11, 0, 0, 0}));
+    EXPECT_EQ(shownAt(500, values), (Hms{11, 0, 0, 0}));
+}
+
+TEST(ShownTimeBackward, CountsDownTowardAnEarlierStop) {
+    ClockValues values = startingAt(10, 0, 0.0);
+    stopAt(values, 9, 59, 58.0);
+    values.runBackwards = 1;
+    EXPECT_EQ(shownAt(25, values), (Hms{9, 59, 59, 0}));
+    EXPECT_EQ(shownAt(75, values), (Hms{9, 59, 58, 0}));
+}
+
+TEST(ShownTimeFrames, FrameNumberTruncatesTowardZero) {
+    const ClockValues values;
+    EXPECT_EQ(computeShownTime(12.7, kFps, values).frameNumber, 12);
+    EXPECT_EQ(computeShownTime(-12.7, kFps, values).frameNumber, -12);
+    EXPECT_EQ(computeShownTime(12.7, kFps, values).frameRate, kFps);
+}
+
+TEST(ShownTimeFrames, StartSecondFractionIsTruncatedNotRounded) {
+    EXPECT_EQ(shownAt(0, startingAt(0, 0, 2.3)), (Hms{0, 0, 2, 299}));
+    EXPECT_EQ(shownAt(0, startingAt(0, 0, 2.5)), (Hms{0, 0, 2, 500}));
+}
+
+// Past 2^31 milliseconds of clock time a 32-bit sum would overflow; the clock
+// must keep counting the time of day.
+TEST(ShownTimeLongRuns, LargeElapsedTimesKeepCounting) {
+    ClockValues values = startingAt(0, 0, 0.0);
+    values.speedFactor = 9999.0;
+    // 5,400 frames at 25 fps and speed 9999: 2,159,784 s = 24 d 23:56:24.
+    EXPECT_EQ(shownAt(5400, values), (Hms{23, 56, 24, 0}));
+    // One more frame adds 399.96 s.
+    EXPECT_EQ(shownAt(5401, values), (Hms{0, 3, 3, 960}));
+
+    values.speedFactor = 1.0;
+    // Thirty days of frames at 25 fps, shifted by ten seconds.
+    EXPECT_EQ(shownAt(30.0 * 86400 * 25 + 250, values), (Hms{0, 0, 10, 0}));
+}
+
+TEST(ShownTimeLongRuns, ExtremeRenderTimesStayInTheDay) {
+    const ClockValues values = startingAt(12, 0, 0.0);
+    for (const double frame : {1e300, -1e300, kInf, -kInf, kNaN, 2147483648.0, -2147483649.0}) {
+        const ShownTime shown = computeShownTime(frame, kFps, values);
+        EXPECT_GE(shown.hours, 0) << frame;
+        EXPECT_LT(shown.hours, 24) << frame;
+        EXPECT_GE(shown.milliseconds, 0) << frame;
+    }
+    EXPECT_EQ(computeShownTime(kNaN, kFps, values).frameNumber, 0);
+    EXPECT_EQ(computeShownTime(1e300, kFps, values).frameNumber, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(computeShownTime(-1e300, kFps, values).frameNumber, std::numeric_limits<int32_t>::min());
+}
+
+TEST(ShownTimeNegative, NegativeTimeWrapsIntoThePreviousDay) {
+    const ClockValues values = startingAt(0, 0, 0.0);
+    EXPECT_EQ(shownAt(-25, values), (Hms{23, 59, 59, 0}));
+    EXPECT_EQ(shownAt(-1, values), (Hms{23, 59, 59, 960}));
+    EXPECT_EQ(shownAt(-2.0 * 86400 * 25 - 25, values), (Hms{23, 59, 59, 0}));
+}
+
+TEST(ShownTimeNegative, NegativeStartFieldsWrapIntoTheDay) {
+    ClockValues values = startingAt(-1, 0, 0.0);
+    EXPECT_EQ(shownAt(0, values), (Hms{23, 0, 0, 0}));
+    values = startingAt(0, 0, -0.5);
+    EXPECT_EQ(shownAt(0, values), (Hms{23, 59, 59, 500}));
+}
+
+TEST(ShownTimeUnusableInputs, FrameRateThatCannotDivideStopsTheClock) {
+    ClockValues values = startingAt(10, 0, 0.0);
+    for (const double fps : {0.0, -0.0, -25.0, kNaN, kInf, -kInf}) {
+        EXPECT_EQ(shownAt(100, values, fps), (Hms{10, 0, 0, 0})) << fps;
+    }
+    const ShownTime shown = computeShownTime(100, 0.0, values);
+    EXPECT_EQ(shown.frameNumber, 100);
+}
+
+TEST(ShownTimeUnusableInputs, NonFiniteSpeedStopsTheClock) {
+    ClockValues values = startingAt(10, 0, 0.0);
+    for (const double speed : {kNaN, kInf, -kInf}) {
+        values.speedFactor = speed;
+        EXPECT_EQ(shownAt(100, values), (Hms{10, 0, 0, 0})) << speed;
+    }
+}
+
+TEST(ShownTimeUnusableInputs, NonFiniteSecondsCountAsZero) {
+    ClockValues values = startingAt(10, 20, kNaN);
+    EXPECT_EQ(shownAt(0, values), (Hms{10, 20, 0, 0}));
+    values.startSecond = kInf;
+    EXPECT_EQ(shownAt(0, values), (Hms{10, 20, 0, 0}));
+    values.startSecond = 5.0;
+    stopAt(values, 10, 20, -kInf);
+    // The stop is 10:20:00.000, already passed.
+    EXPECT_EQ(shownAt(0, values), (Hms{10, 20, 0, 0}));
+}
+
+TEST(ShownTimeParts, ClockMillisecondsCombinesTheFields) {
+    EXPECT_EQ(clockMilliseconds(10, 0, 0.0), 36'000'000);
+    EXPECT_EQ(clockMilliseconds(23, 59, 59.999), 86'399'999);
+    EXPECT_EQ(clockMilliseconds(-1, 0, 0.0), -3'600'000);
+    EXPECT_EQ(clockMilliseconds(0, 0, 1e300), 1'000'000'000'000'000LL);
+}
+
+TEST(ShownTimeParts, SplitWrapsByFloorModulo) {
+    ShownTime shown;
+    splitTimeOfDay(-1, shown);
+    EXPECT_EQ(hms(shown), (Hms{23, 59, 59, 999}));
+    splitTimeOfDay(kMillisecondsPerDay, shown);
+    EXPECT_EQ(hms(shown), (Hms{0, 0, 0, 0}));
+    splitTimeOfDay(std::numeric_limits<int64_t>::min(), shown);
+    EXPECT_GE(shown.hours, 0);
+    EXPECT_LT(shown.hours, 24);
+}
+
+}  // namespace
+}  // namespace horavex
