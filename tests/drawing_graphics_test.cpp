@@ -1,0 +1,392 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "drawing/DrawingSurface.h"
+#include "drawing/Graphics.h"
+#include "drawing/PangoTextEngine.h"
+
+namespace horavex {
+namespace {
+
+struct Pixel {
+    uint8_t blue, green, red, alpha;
+};
+
+// A bottom-up surface with a Graphics on it, read back in drawing coordinates.
+class Canvas {
+public:
+    Canvas(int width, int height) {
+        target_ = surface.create(width, height, 32, false);
+        graphics = createGraphics(target_);
+    }
+
+    // Completes the drawing before any pixel is read.
+    Pixel at(int x, int y) {
+        graphics->finish();
+        const uint8_t* p = surface.bits() + static_cast<size_t>(surface.height() - 1 - y) * surface.rowBytes() +
+                           static_cast<size_t>(x) * 4;
+        return Pixel{p[0], p[1], p[2], p[3]};
+    }
+
+    bool untouched(int x, int y) {
+        const Pixel p = at(x, y);
+        return p.blue == 0 && p.green == 0 && p.red == 0 && p.alpha == 0;
+    }
+
+    bool exactly(int x, int y, Color c) {
+        const Pixel p = at(x, y);
+        return p.alpha == c.alpha() && p.red == c.red() && p.green == c.green() && p.blue == c.blue();
+    }
+
+    int width() const { return surface.width(); }
+    int height() const { return surface.height(); }
+
+    // Smallest rectangle (drawing coordinates, right/bottom exclusive) holding
+    // every touched pixel; empty when nothing is drawn.
+    std::array<int, 4> inkBounds() {
+        std::array<int, 4> bounds{width(), height(), 0, 0};
+        for (int y = 0; y < height(); ++y) {
+            for (int x = 0; x < width(); ++x) {
+                if (!untouched(x, y)) {
+                    bounds = {std::min(bounds[0], x), std::min(bounds[1], y), std::max(bounds[2], x + 1),
+                              std::max(bounds[3], y + 1)};
+                }
+            }
+        }
+        return bounds;
+    }
+
+    int touchedCount() {
+        int count = 0;
+        for (int y = 0; y < height(); ++y) {
+            for (int x = 0; x < width(); ++x) {
+                count += untouched(x, y) ? 0 : 1;
+            }
+        }
+        return count;
+    }
+
+    DrawingSurface surface;
+    std::unique_ptr<Graphics> graphics;
+
+private:
+    const DrawingTarget* target_ = nullptr;
+};
+
+constexpr Color kOpaqueOrange = makeColor(255, 250, 120, 7);
+
+TEST(GraphicsFills, OpaqueRectangleHoldsTheExactColourAndNothingElseIsTouched) {
+    Canvas canvas(40, 30);
+    canvas.graphics->fillRectangle(IntRect{5, 6, 10, 4}, kOpaqueOrange);
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            const bool inside = x >= 5 && x < 15 && y >= 6 && y < 10;
+            if (inside) {
+                ASSERT_TRUE(canvas.exactly(x, y, kOpaqueOrange)) << x << "," << y;
+            } else {
+                ASSERT_TRUE(canvas.untouched(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(GraphicsFills, EmptyOrNegativeRectanglesAndEllipsesDrawNothing) {
+    Canvas canvas(20, 20);
+    canvas.graphics->fillRectangle(IntRect{5, 5, 0, 5}, kOpaqueOrange);
+    canvas.graphics->fillRectangle(IntRect{5, 5, 5, -5}, kOpaqueOrange);
+    canvas.graphics->fillEllipse(IntRect{5, 5, -5, 5}, kOpaqueOrange);
+    canvas.graphics->fillEllipse(IntRect{5, 5, 5, 0}, kOpaqueOrange);
+    const std::array<PointF, 2> line{PointF{0, 0}, PointF{10, 10}};
+    canvas.graphics->fillPolygon(line, kOpaqueOrange);
+    const std::array<PointF, 4> degenerate{PointF{2, 2}, PointF{2, 2}, PointF{2, 2}, PointF{2, 2}};
+    canvas.graphics->fillPolygon(degenerate, kOpaqueOrange);
+    EXPECT_EQ(canvas.touchedCount(), 0);
+}
+
+TEST(GraphicsFills, EllipseFillsItsInsideExactlyAndStaysWithinItsRectangle) {
+    Canvas canvas(60, 50);
+    canvas.graphics->fillEllipse(IntRect{10, 10, 40, 20}, kOpaqueOrange);
+    EXPECT_TRUE(canvas.exactly(30, 20, kOpaqueOrange));
+    EXPECT_TRUE(canvas.exactly(12, 20, kOpaqueOrange));  // near the left end of the long axis
+    EXPECT_TRUE(canvas.untouched(10, 10));                // the rectangle's corner lies outside
+    EXPECT_TRUE(canvas.untouched(49, 29));
+    const auto bounds = canvas.inkBounds();
+    EXPECT_GE(bounds[0], 10);
+    EXPECT_GE(bounds[1], 10);
+    EXPECT_LE(bounds[2], 50);
+    EXPECT_LE(bounds[3], 30);
+}
+
+TEST(GraphicsFills, PartlyCoveredEdgePixelsKeepTheStraightColour) {
+    Canvas canvas(60, 60);
+    canvas.graphics->fillEllipse(IntRect{5, 5, 50, 50}, kOpaqueOrange);
+    int edgePixels = 0;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            const Pixel p = canvas.at(x, y);
+            if (p.alpha == 0 || p.alpha == 255) {
+                continue;
+            }
+            ++edgePixels;
+            // Premultiplied storage would darken these towards black.
+            EXPECT_NEAR(p.red, 250, 255 / p.alpha + 1) << x << "," << y;
+            EXPECT_NEAR(p.green, 120, 255 / p.alpha + 1) << x << "," << y;
+            EXPECT_NEAR(p.blue, 7, 255 / p.alpha + 1) << x << "," << y;
+        }
+    }
+    EXPECT_GT(edgePixels, 50);  // the edge is anti-aliased
+}
+
+TEST(GraphicsFills, PolygonUsesTheAlternateRule) {
+    Canvas canvas(60, 60);
+    // An outer and an inner square in the same turning direction, joined into
+    // one outline: the non-zero rule would fill the inner square too.
+    const std::vector<PointF> outline{{10, 10}, {50, 10}, {50, 50}, {10, 50}, {10, 10},
+                                      {20, 20}, {40, 20}, {40, 40}, {20, 40}, {20, 20}};
+    canvas.graphics->fillPolygon(outline, kOpaqueOrange);
+    EXPECT_TRUE(canvas.exactly(15, 30, kOpaqueOrange));
+    EXPECT_TRUE(canvas.exactly(45, 30, kOpaqueOrange));
+    EXPECT_TRUE(canvas.untouched(30, 30));
+    EXPECT_TRUE(canvas.untouched(55, 55));
+}
+
+TEST(GraphicsFills, TranslucentFillStoresStraightColourAndItsAlpha) {
+    Canvas canvas(20, 20);
+    const Color half = makeColor(128, 200, 100, 0);
+    canvas.graphics->fillRectangle(IntRect{2, 2, 10, 10}, half);
+    const Pixel p = canvas.at(5, 5);
+    EXPECT_EQ(p.alpha, 128);
+    EXPECT_NEAR(p.red, 200, 1);
+    EXPECT_NEAR(p.green, 100, 1);
+    EXPECT_EQ(p.blue, 0);
+}
+
+TEST(GraphicsFills, TranslucentFillsOverEarlierDrawingCompositeInStraightColour) {
+    Canvas canvas(30, 20);
+    const Color red = makeColor(128, 200, 0, 0);
+    canvas.graphics->fillRectangle(IntRect{0, 0, 20, 20}, red);
+    canvas.graphics.reset();  // the surface now holds straight colour
+    canvas.graphics = createGraphics(canvas.surface.target());
+    canvas.graphics->fillRectangle(IntRect{10, 0, 20, 20}, red);
+    const Pixel once = canvas.at(5, 5);
+    const Pixel twice = canvas.at(15, 5);
+    EXPECT_EQ(once.alpha, 128);
+    EXPECT_NEAR(twice.alpha, 128 + 128 * 127 / 255, 1);
+    EXPECT_NEAR(twice.red, 200, 1);  // red over red stays red
+    EXPECT_EQ(twice.green, 0);
+    const Pixel blueOverRed = [&] {
+        canvas.graphics->fillRectangle(IntRect{0, 10, 5, 5}, makeColor(255, 0, 0, 90));
+        return canvas.at(2, 12);
+    }();
+    EXPECT_EQ(blueOverRed.alpha, 255);
+    EXPECT_EQ(blueOverRed.red, 0);
+    EXPECT_EQ(blueOverRed.blue, 90);
+}
+
+TEST(GraphicsFills, ShapesFarOutsideThePictureAreClippedNotWrapped) {
+    Canvas canvas(32, 24);
+    // A triangle whose corners lie far beyond any fixed-point range covers the
+    // whole picture.
+    const std::array<PointF, 3> huge{PointF{-1e30f, -1e30f}, PointF{1e30f, -1e30f}, PointF{0.0f, 1e30f}};
+    canvas.graphics->fillPolygon(huge, kOpaqueOrange);
+    EXPECT_TRUE(canvas.exactly(0, 0, kOpaqueOrange));
+    EXPECT_TRUE(canvas.exactly(31, 23, kOpaqueOrange));
+
+    Canvas far(32, 24);
+    const std::array<PointF, 3> away{PointF{1e9f, 1e9f}, PointF{2e9f, 1e9f}, PointF{1e9f, 2e9f}};
+    far.graphics->fillPolygon(away, kOpaqueOrange);
+    const std::array<PointF, 3> notFinite{PointF{0, 0}, PointF{std::numeric_limits<float>::infinity(), 0},
+                                          PointF{0, std::numeric_limits<float>::quiet_NaN()}};
+    far.graphics->fillPolygon(notFinite, kOpaqueOrange);
+    far.graphics->fillRectangle(IntRect{std::numeric_limits<int64_t>::max() - 5, 0, 100, 10}, kOpaqueOrange);
+    EXPECT_EQ(far.touchedCount(), 0);
+}
+
+TEST(GraphicsFills, HugeEllipsesAndRectanglesCoverWhatTheyShould) {
+    Canvas canvas(32, 24);
+    const int64_t r = int64_t{1} << 33;
+    // Centre (16, 12): the whole picture lies deep inside.
+    canvas.graphics->fillEllipse(IntRect{16 - r, 12 - r, 2 * r, 2 * r}, kOpaqueOrange);
+    EXPECT_TRUE(canvas.exactly(0, 0, kOpaqueOrange));
+    EXPECT_TRUE(canvas.exactly(31, 23, kOpaqueOrange));
+
+    // A huge ellipse whose edge runs through the picture near x = 20.
+    Canvas edge(32, 24);
+    edge.graphics->fillEllipse(IntRect{20 - 2 * r, 12 - r, 2 * r, 2 * r}, kOpaqueOrange);
+    EXPECT_TRUE(edge.exactly(18, 12, kOpaqueOrange));
+    EXPECT_TRUE(edge.untouched(22, 12));
+
+    Canvas wide(32, 24);
+    const int64_t big = std::numeric_limits<int64_t>::max();
+    wide.graphics->fillRectangle(IntRect{-big / 2, 4, big, 2}, kOpaqueOrange);
+    EXPECT_TRUE(wide.exactly(0, 4, kOpaqueOrange));
+    EXPECT_TRUE(wide.exactly(31, 5, kOpaqueOrange));
+    EXPECT_TRUE(wide.untouched(0, 6));
+}
+
+TEST(GraphicsFills, NothingIsDrawnWithoutPixelMemory) {
+    auto graphics = createGraphics(nullptr);
+    graphics->fillRectangle(IntRect{0, 0, 10, 10}, kOpaqueOrange);
+    graphics->fillEllipse(IntRect{0, 0, 10, 10}, kOpaqueOrange);
+    const std::array<PointF, 3> triangle{PointF{0, 0}, PointF{5, 0}, PointF{0, 5}};
+    graphics->fillPolygon(triangle, kOpaqueOrange);
+    auto font = graphics->createFont(u"Arial", 20.0f, kFontStyleRegular);
+    EXPECT_EQ(graphics->measureString(L"12:00", *font, PointF{5, 5}), (RectF{}));
+    graphics->drawString(L"12:00", *font, RectF{0, 0, 100, 30}, kOpaqueOrange);
+    graphics->finish();
+}
+
+TEST(GraphicsFills, DrawingReachesEveryTileOfAPictureWiderThanOneTile) {
+    DrawingSurface surface;
+    const DrawingTarget* target = surface.create(16384 + 40, 3, 32, false);
+    ASSERT_NE(target, nullptr);
+    createGraphics(target)->fillRectangle(IntRect{16384 - 10, 0, 20, 3}, kOpaqueOrange);
+    auto pixelAt = [&](int x, int y) {
+        return surface.bits() + static_cast<size_t>(2 - y) * surface.rowBytes() + static_cast<size_t>(x) * 4;
+    };
+    EXPECT_EQ(pixelAt(16384 - 10, 0)[3], 255);
+    EXPECT_EQ(pixelAt(16384 + 9, 2)[2], 250);
+    EXPECT_EQ(pixelAt(16384 + 10, 1)[3], 0);
+    EXPECT_EQ(pixelAt(16384 - 11, 1)[3], 0);
+}
+
+// Text. fonts-liberation2 makes "Arial" a metric-compatible face; the tests
+// print the face fontconfig picked.
+class GraphicsText : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const std::string face = PangoTextEngine::instance().matchedFamily("Arial");
+        std::printf("\"Arial\" is drawn with \"%s\"\n", face.c_str());
+    }
+};
+
+TEST_F(GraphicsText, FontSizeIsInPointsAtNinetySixPixelsPerInch) {
+    Canvas canvas(10, 10);
+    auto small = canvas.graphics->createFont(u"Arial", 30.0f, kFontStyleRegular);
+    auto large = canvas.graphics->createFont(u"Arial", 60.0f, kFontStyleRegular);
+    const RectF a = canvas.graphics->measureString(L"12:34:56", *small, PointF{960, 300});
+    const RectF b = canvas.graphics->measureString(L"12:34:56", *large, PointF{960, 300});
+    EXPECT_EQ(a.x, 960.0f);
+    EXPECT_EQ(a.y, 300.0f);
+    // A line is a little more than one em high: 30 points are 40 pixels.
+    EXPECT_GT(a.height, 40.0f);
+    EXPECT_LT(a.height, 40.0f * 1.4f);
+    EXPECT_NEAR(b.width, 2.0f * a.width, 1.0f);
+    EXPECT_NEAR(b.height, 2.0f * a.height, 1.0f);
+}
+
+TEST_F(GraphicsText, UnknownOrEmptyFaceFallsBackToGenericSansSerif) {
+    Canvas canvas(10, 10);
+    auto generic = canvas.graphics->createFont(u"sans-serif", 40.0f, kFontStyleRegular);
+    auto unknown = canvas.graphics->createFont(u"No Such Face Horavex", 40.0f, kFontStyleRegular);
+    auto empty = canvas.graphics->createFont(u"", 40.0f, kFontStyleRegular);
+    const RectF g = canvas.graphics->measureString(L"Horavex 12:34", *generic, PointF{});
+    EXPECT_GT(g.width, 0.0f);
+    EXPECT_EQ(canvas.graphics->measureString(L"Horavex 12:34", *unknown, PointF{}), g);
+    EXPECT_EQ(canvas.graphics->measureString(L"Horavex 12:34", *empty, PointF{}), g);
+}
+
+TEST_F(GraphicsText, AnInstalledFaceIsUsedRatherThanTheFallback) {
+    const std::string serif = PangoTextEngine::instance().matchedFamily("DejaVu Serif");
+    if (serif != "DejaVu Serif") {
+        GTEST_SKIP() << "DejaVu Serif is not installed";
+    }
+    Canvas canvas(10, 10);
+    auto generic = canvas.graphics->createFont(u"sans-serif", 40.0f, kFontStyleRegular);
+    auto face = canvas.graphics->createFont(u"DejaVu Serif", 40.0f, kFontStyleRegular);
+    EXPECT_NE(canvas.graphics->measureString(L"Horavex", *face, PointF{}).width,
+              canvas.graphics->measureString(L"Horavex", *generic, PointF{}).width);
+}
+
+TEST_F(GraphicsText, BoldIsWiderThanRegular) {
+    Canvas canvas(10, 10);
+    auto regular = canvas.graphics->createFont(u"Arial", 40.0f, kFontStyleRegular);
+    auto bold = canvas.graphics->createFont(u"Arial", 40.0f, kFontStyleBold);
+    EXPECT_GT(canvas.graphics->measureString(L"Horavex", *bold, PointF{}).width,
+              canvas.graphics->measureString(L"Horavex", *regular, PointF{}).width);
+}
+
+TEST_F(GraphicsText, FontsThatCannotBeMadeMeasureEmptyAndDrawNothing) {
+    Canvas canvas(200, 100);
+    for (float em : {0.0f, -12.0f, std::numeric_limits<float>::quiet_NaN(),
+                     std::numeric_limits<float>::infinity(), 1e9f}) {
+        auto font = canvas.graphics->createFont(u"Arial", em, kFontStyleRegular);
+        EXPECT_FALSE(font->usable()) << em;
+        EXPECT_EQ(canvas.graphics->measureString(L"12:00", *font, PointF{3, 4}), (RectF{})) << em;
+        canvas.graphics->drawString(L"12:00", *font, RectF{0, 0, 200, 100}, kOpaqueOrange);
+    }
+    EXPECT_EQ(canvas.touchedCount(), 0);
+}
+
+TEST_F(GraphicsText, LineIsCentredInTheLayoutRectangleAndClippedToIt) {
+    Canvas canvas(300, 120);
+    auto font = canvas.graphics->createFont(u"Arial", 30.0f, kFontStyleRegular);
+    const RectF layout{50, 20, 200, 80};
+    canvas.graphics->drawString(L"0000", *font, layout, kOpaqueOrange);
+    const auto ink = canvas.inkBounds();
+    ASSERT_LT(ink[0], ink[2]) << "nothing drawn";
+    // Zeros have near-equal side bearings, so the ink is centred as the line is.
+    EXPECT_NEAR((ink[0] + ink[2]) / 2.0, 150.0, 2.0);
+    EXPECT_GT(ink[1], 20);
+    EXPECT_LT(ink[3], 100);
+
+    Canvas tight(300, 120);
+    auto big = tight.graphics->createFont(u"Arial", 60.0f, kFontStyleRegular);
+    tight.graphics->drawString(L"88888888", *big, RectF{100, 40, 50, 20}, kOpaqueOrange);
+    const auto clipped = tight.inkBounds();
+    ASSERT_LT(clipped[0], clipped[2]) << "nothing drawn";
+    EXPECT_GE(clipped[0], 99);
+    EXPECT_LE(clipped[2], 151);
+    EXPECT_GE(clipped[1], 39);
+    EXPECT_LE(clipped[3], 61);
+}
+
+TEST_F(GraphicsText, UnderlineAndStrikeoutAddStrokes) {
+    auto inkCount = [](int style) {
+        Canvas canvas(300, 100);
+        auto font = canvas.graphics->createFont(u"Arial", 30.0f, style);
+        canvas.graphics->drawString(L"1 1", *font, RectF{0, 0, 300, 100}, kOpaqueOrange);
+        return canvas.touchedCount();
+    };
+    const int plain = inkCount(kFontStyleRegular);
+    EXPECT_GT(inkCount(kFontStyleUnderline), plain + 50);
+    EXPECT_GT(inkCount(kFontStyleStrikeout), plain + 50);
+}
+
+TEST_F(GraphicsText, ConcurrentRendersGiveTheSameTextAsOneAlone) {
+    auto render = [] {
+        Canvas canvas(240, 60);
+        auto font = canvas.graphics->createFont(u"Arial", 24.0f, kFontStyleBold);
+        const RectF box = canvas.graphics->measureString(L"23:59:59.999", *font, PointF{});
+        canvas.graphics->drawString(L"23:59:59.999", *font, RectF{0, 0, box.width, box.height},
+                                    makeColor(200, 255, 255, 255));
+        canvas.graphics.reset();
+        return std::vector<uint8_t>(canvas.surface.bits(), canvas.surface.bits() + canvas.surface.sizeBytes());
+    };
+    const std::vector<uint8_t> alone = render();
+    std::vector<std::vector<uint8_t>> results(4);
+    std::vector<std::thread> threads;
+    for (auto& result : results) {
+        threads.emplace_back([&result, &render] {
+            for (int i = 0; i < 5; ++i) {
+                result = render();
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (const auto& result : results) {
+        EXPECT_TRUE(result == alone);
+    }
+}
+
+}  // namespace
+}  // namespace horavex
