@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# One entry point for people and CI on a Debian 12 machine:
+#   ./horavex.sh demo    install what is missing, build, render the demo clips
+#   ./horavex.sh test    install what is missing, build and run the tests
+#                        (normally, then under AddressSanitizer + UBSan)
+#   ./horavex.sh bench   build and run the benchmarks
+#   ./horavex.sh build   install what is missing and build (build/)
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libcairo2-dev libpango1.0-dev libfontconfig-dev libgtk-3-dev libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation2 fontconfig
+  xvfb xauth xdotool
+)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+configure_and_build() {  # build-dir, extra cmake arguments...
+  local dir="$1"; shift
+  cmake -S "$here" -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" -j "$jobs"
+}
+
+run_tests() {  # build-dir
+  (cd "$1" && ctest --output-on-failure -j "$jobs" --timeout 300)
+}
+
+case "${1:-}" in
+  demo)
+    install_packages
+    configure_and_build "$here/build" -DCMAKE_BUILD_TYPE=Release
+    "$here/tools/demo.sh" "$here/build" "$here/out"
+    ;;
+  test)
+    install_packages
+    configure_and_build "$here/build" -DCMAKE_BUILD_TYPE=Release
+    run_tests "$here/build"
+    configure_and_build "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DHORAVEX_SANITIZE=ON \
+      -DHORAVEX_BUILD_BENCHMARKS=OFF
+    run_tests "$here/build-sanitize"
+    ;;
+  bench)
+    install_packages
+    configure_and_build "$here/build" -DCMAKE_BUILD_TYPE=Release
+    for b in "$here"/build/bench/horavex_bench_*; do "$b"; done
+    ;;
+  build)
+    install_packages
+    configure_and_build "$here/build"
+    ;;
+  *)
+    echo "usage: $0 demo|test|bench|build" >&2
+    exit 2
+    ;;
+esac
