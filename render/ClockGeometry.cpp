@@ -1,0 +1,27 @@
+#include "render/ClockGeometry.h"
+
+#include "common/Saturate.h"
+
+namespace horavex {
+
+ClockGeometry computeClockGeometry(int32_t width, int32_t height, const ClockValues& values) {
+    const double w = width;
+    const double h = height;
+    ClockGeometry geometry;
+    geometry.centreX = saturatingTrunc<int32_t>(w * values.centreXPercent / 100.0);
+    geometry.centreY = saturatingTrunc<int32_t>(h * values.centreYPercent / 100.0);
+    geometry.radius = saturatingTrunc<int32_t>(values.clockSizePercent / 100.0 * h / 2.0);
+    geometry.textBase = saturatingTrunc<int32_t>(h * values.clockSizePercent / 2.0 / 100.0);
+    return geometry;
+}
+
+OfxRectI drawRectFromArea(float x, float y, float width, float height) {
+    // Single-precision sums: a float area far from the origin loses the small
+    // width exactly as the drawing code sees it.
+    const float right = x + width;
+    const float top = y + height;
+    return OfxRectI{saturatingTrunc<int32_t>(x), saturatingTrunc<int32_t>(y),
+                    saturatingTrunc<int32_t>(right), saturatingTrunc<int32_t>(top)};
+}
+
+}  // namespace horavex

@@ -1,0 +1,41 @@
+// Where the clock sits on the drawing surface and how large it is, and the
+// part of the surface the compositing consults.
+#pragma once
+
+#include <cstdint>
+
+#include "ofxapi/OfxApi.h"
+#include "params/ClockValues.h"
+
+namespace horavex {
+
+// Surface pixels. The centre counts from the top left of the surface (drawing
+// coordinates); radius serves the analogue style, textBase the digital and LED
+// styles. Both are half the clock size applied to the height, formed in
+// different orders, so they can differ by one.
+struct ClockGeometry {
+    int32_t centreX = 0;
+    int32_t centreY = 0;
+    int32_t radius = 0;
+    int32_t textBase = 0;
+
+    friend constexpr bool operator==(const ClockGeometry&, const ClockGeometry&) noexcept = default;
+};
+
+// width and height are the surface's (the render window's) size. Double
+// arithmetic in a fixed order, truncated toward zero and clamped to 32 bits,
+// NaN giving 0:
+//   centreX  = width * centreXPercent / 100
+//   centreY  = height * centreYPercent / 100
+//   radius   = clockSizePercent / 100 * height / 2
+//   textBase = height * clockSizePercent / 2 / 100
+// The size always follows the height, so a wider frame keeps the clock's size.
+ClockGeometry computeClockGeometry(int32_t width, int32_t height, const ClockValues& values);
+
+// The processors' drawing rectangle from a clock's drawing area (X, Y, Width,
+// Height in surface pixels, rows counted upward from the bottom):
+// (trunc X, trunc Y, trunc(X + Width), trunc(Y + Height)), each sum in single
+// precision, each truncation toward zero and clamped to 32 bits, NaN giving 0.
+OfxRectI drawRectFromArea(float x, float y, float width, float height);
+
+}  // namespace horavex

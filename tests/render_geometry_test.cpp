@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <limits>
+
+#include "params/ClockValues.h"
+#include "render/ClockGeometry.h"
+
+namespace horavex {
+namespace {
+
+ClockValues percentages(double centreX, double centreY, double size) {
+    ClockValues values;
+    values.centreXPercent = centreX;
+    values.centreYPercent = centreY;
+    values.clockSizePercent = size;
+    return values;
+}
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TEST(ClockGeometry, FullHdCentredClock) {
+    EXPECT_EQ(computeClockGeometry(1920, 1080, percentages(50, 50, 35)),
+              (ClockGeometry{960, 540, 189, 189}));
+}
+
+TEST(ClockGeometry, CentreInTheUpperLeftQuarter) {
+    const ClockGeometry g = computeClockGeometry(1920, 1080, percentages(25, 25, 35));
+    EXPECT_EQ(g.centreX, 480);
+    EXPECT_EQ(g.centreY, 270);
+}
+
+TEST(ClockGeometry, RadiusAndTextBaseRoundDifferentlyAt720) {
+    // 0.35 * 720 lands just below 252 in double; 720 * 35 is exact.
+    const ClockGeometry g = computeClockGeometry(1280, 720, percentages(50, 50, 35));
+    EXPECT_EQ(g.radius, 125);
+    EXPECT_EQ(g.textBase, 126);
+}
+
+TEST(ClockGeometry, SizeFollowsTheHeightOnly) {
+    const ClockGeometry narrow = computeClockGeometry(100, 1080, percentages(50, 50, 35));
+    const ClockGeometry wide = computeClockGeometry(8000, 1080, percentages(50, 50, 35));
+    EXPECT_EQ(narrow.radius, wide.radius);
+    EXPECT_EQ(narrow.textBase, wide.textBase);
+}
+
+TEST(ClockGeometry, TruncatesTowardZero) {
+    const ClockGeometry g = computeClockGeometry(99, 99, percentages(-50, 50, -35));
+    EXPECT_EQ(g.centreX, -49);  // -49.5
+    EXPECT_EQ(g.centreY, 49);   // 49.5
+    EXPECT_EQ(g.radius, -17);   // -17.325
+    EXPECT_EQ(g.textBase, -17);
+}
+
+TEST(ClockGeometry, UnusablePercentagesSaturate) {
+    const ClockGeometry huge = computeClockGeometry(1920, 1080, percentages(1e300, -1e300, 1e12));
+    EXPECT_EQ(huge.centreX, INT_MAX);
+    EXPECT_EQ(huge.centreY, INT_MIN);
+    EXPECT_EQ(huge.radius, INT_MAX);
+    EXPECT_EQ(huge.textBase, INT_MAX);
+
+    EXPECT_EQ(computeClockGeometry(1920, 1080, percentages(kNaN, kNaN, kNaN)), (ClockGeometry{0, 0, 0, 0}));
+
+    const ClockGeometry infinite = computeClockGeometry(1920, 1080, percentages(kInf, -kInf, -kInf));
+    EXPECT_EQ(infinite.centreX, INT_MAX);
+    EXPECT_EQ(infinite.centreY, INT_MIN);
+    EXPECT_EQ(infinite.radius, INT_MIN);
+    // 0 x infinity
+    EXPECT_EQ(computeClockGeometry(0, 0, percentages(kInf, kInf, kInf)), (ClockGeometry{0, 0, 0, 0}));
+}
+
+TEST(ClockGeometry, LargestSurfaceDoesNotOverflow) {
+    const ClockGeometry g = computeClockGeometry(INT_MAX, INT_MAX, percentages(100, 100, 200));
+    EXPECT_EQ(g.centreX, INT_MAX);
+    EXPECT_EQ(g.centreY, INT_MAX);
+    EXPECT_EQ(g.radius, INT_MAX);
+    EXPECT_EQ(g.textBase, INT_MAX);
+}
+
+TEST(DrawRectFromArea, AnalogueClockAreaOfFullHd) {
+    const OfxRectI r = drawRectFromArea(769.0f, 349.0f, 382.0f, 382.0f);
+    EXPECT_EQ(r.x1, 769);
+    EXPECT_EQ(r.y1, 349);
+    EXPECT_EQ(r.x2, 1151);
+    EXPECT_EQ(r.y2, 731);
+}
+
+TEST(DrawRectFromArea, FractionalCornersTruncateTowardZero) {
+    const OfxRectI r = drawRectFromArea(-1.75f, 2.75f, 3.5f, 0.5f);
+    EXPECT_EQ(r.x1, -1);
+    EXPECT_EQ(r.y1, 2);
+    EXPECT_EQ(r.x2, 1);  // 1.75
+    EXPECT_EQ(r.y2, 3);  // 3.25
+}
+
+TEST(DrawRectFromArea, SumsAreSinglePrecision) {
+    // 2^24 + 1 is not a float: the far corner stays at 2^24.
+    const OfxRectI r = drawRectFromArea(16777216.0f, 0.0f, 1.0f, 1.0f);
+    EXPECT_EQ(r.x1, 16777216);
+    EXPECT_EQ(r.x2, 16777216);
+}
+
+TEST(DrawRectFromArea, UnusableNumbersSaturate) {
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const OfxRectI r = drawRectFromArea(-inf, 3e9f, inf, 1.0f);
+    EXPECT_EQ(r.x1, INT_MIN);
+    EXPECT_EQ(r.y1, INT_MAX);
+    EXPECT_EQ(r.x2, 0);  // -inf + inf is NaN
+    EXPECT_EQ(r.y2, INT_MAX);
+    const OfxRectI n = drawRectFromArea(nan, 5.0f, 1.0f, nan);
+    EXPECT_EQ(n.x1, 0);
+    EXPECT_EQ(n.y1, 5);
+    EXPECT_EQ(n.x2, 0);
+    EXPECT_EQ(n.y2, 0);
+}
+
+}  // namespace
+}  // namespace horavex
