@@ -1,0 +1,66 @@
+#include "render/DrawClock.h"
+
+#include "drawing/AnalogueClockDrawer.h"
+#include "drawing/DigitalText.h"
+#include "drawing/Graphics.h"
+#include "drawing/LEDClockDrawer.h"
+
+namespace horavex {
+
+ClockColours clockColours(const ClockValues& values) {
+    return ClockColours{colorFromChannels(values.mainColour), colorFromChannels(values.backgroundColour)};
+}
+
+namespace {
+
+RectF drawAnalogue(Graphics& graphics, const ClockScene& scene, int32_t height) {
+    const ClockGeometry& g = scene.geometry;
+    const double aspect = scene.values.pixelAspectRatio;
+    AnalogueClockDrawer vClock;
+    vClock.takeSnapshotValues(scene.values);
+    const RectF area = AnalogueClockDrawer::clockArea(g.centreX, height - g.centreY, g.radius, aspect);
+    vClock.drawClock(graphics, g.centreX, g.centreY, g.radius, aspect, scene.shown.hours, scene.shown.minutes,
+                     scene.shown.seconds);
+    return area;
+}
+
+RectF drawLed(Graphics& graphics, const ClockScene& scene, RectF wholeSurface) {
+    const ClockColours colours = clockColours(scene.values);
+    LEDClockDrawer vLEDClock;
+    vLEDClock.segmentColour = colours.text;
+    vLEDClock.backgroundColour = colours.back;
+    vLEDClock.drawBackground = 1;
+    vLEDClock.drawText(graphics, scene.geometry.centreX, scene.geometry.centreY,
+                       LEDClockDrawer::sizeFromTextBase(scene.geometry.textBase), scene.values.pixelAspectRatio,
+                       scene.text);
+    return wholeSurface;
+}
+
+}  // namespace
+
+RectF drawClock(const DrawingTarget& target, const ClockScene& scene, RectF wholeSurface) {
+    const int style = scene.values.clockStyle;
+    if (style != kAnalogueStyle && style != kDigitalStyle && style != kLedStyle) {
+        return wholeSurface;
+    }
+    const std::unique_ptr<Graphics> graphics = createGraphics(&target);
+    RectF area = wholeSurface;
+    switch (style) {
+        case kAnalogueStyle:
+            area = drawAnalogue(*graphics, scene, target.height);
+            break;
+        case kDigitalStyle: {
+            const ClockColours colours = clockColours(scene.values);
+            area = drawDigitalText(*graphics, scene.text, scene.font, scene.geometry.centreX, scene.geometry.centreY,
+                                   scene.geometry.textBase, target.height, colours.text, colours.back);
+            break;
+        }
+        default:
+            area = drawLed(*graphics, scene, wholeSurface);
+            break;
+    }
+    graphics->finish();
+    return area;
+}
+
+}  // namespace horavex

@@ -1,0 +1,47 @@
+// The style branch of a render: draws the chosen clock on the surface and says
+// which part of it holds the clock.
+#pragma once
+
+#include <string_view>
+
+#include "clocktime/ShownTime.h"
+#include "drawing/Color.h"
+#include "drawing/DrawingSurface.h"
+#include "drawing/Shapes.h"
+#include "params/ClockValues.h"
+#include "params/LogFont.h"
+#include "render/ClockGeometry.h"
+
+namespace horavex {
+
+enum ClockStyle : int { kAnalogueStyle = 0, kDigitalStyle = 1, kLedStyle = 2 };
+
+// The drawing colours of the text styles: "Main Colour" for the text or
+// segments, "Background Colour" for the box behind them. The analogue drawer
+// picks its hand and mark colours from the snapshot itself.
+struct ClockColours {
+    Color text;
+    Color back;
+};
+
+ClockColours clockColours(const ClockValues& values);
+
+// True for the styles that show the time as text.
+constexpr bool styleShowsText(int style) {
+    return style == kDigitalStyle || style == kLedStyle;
+}
+
+struct ClockScene {
+    const ClockValues& values;
+    const ClockGeometry& geometry;
+    const ShownTime& shown;
+    std::wstring_view text;  // the time text, for the text styles
+    const LogFont& font;     // the digital style's font
+};
+
+// Draws the style of `scene.values.clockStyle` and returns its drawing area in
+// surface rows counted upward: the analogue clock area, the digital text box,
+// or `wholeSurface` for the LED style and any unknown style (which draws nothing).
+RectF drawClock(const DrawingTarget& target, const ClockScene& scene, RectF wholeSurface);
+
+}  // namespace horavex
