@@ -16,12 +16,16 @@ ClockGeometry computeClockGeometry(int32_t width, int32_t height, const ClockVal
 }
 
 OfxRectI drawRectFromArea(float x, float y, float width, float height) {
-    // Single-precision sums: a float area far from the origin loses the small
-    // width exactly as the drawing code sees it.
+    // The area is single precision; its far corner is where a float sum puts
+    // it, which far from the origin can drop a small width entirely.
     const float right = x + width;
     const float top = y + height;
     return OfxRectI{saturatingTrunc<int32_t>(x), saturatingTrunc<int32_t>(y),
                     saturatingTrunc<int32_t>(right), saturatingTrunc<int32_t>(top)};
+}
+
+OfxRectI drawRectFromArea(const RectF& drawArea) {
+    return drawRectFromArea(drawArea.x, drawArea.y, drawArea.width, drawArea.height);
 }
 
 }  // namespace horavex

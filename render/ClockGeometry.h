@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "drawing/Shapes.h"
 #include "ofxapi/OfxApi.h"
 #include "params/ClockValues.h"
 
@@ -37,5 +38,6 @@ ClockGeometry computeClockGeometry(int32_t width, int32_t height, const ClockVal
 // (trunc X, trunc Y, trunc(X + Width), trunc(Y + Height)), each sum in single
 // precision, each truncation toward zero and clamped to 32 bits, NaN giving 0.
 OfxRectI drawRectFromArea(float x, float y, float width, float height);
+OfxRectI drawRectFromArea(const RectF& drawArea);
 
 }  // namespace horavex

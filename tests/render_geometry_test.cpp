@@ -79,11 +79,19 @@ TEST(ClockGeometry, LargestSurfaceDoesNotOverflow) {
 }
 
 TEST(DrawRectFromArea, AnalogueClockAreaOfFullHd) {
-    const OfxRectI r = drawRectFromArea(769.0f, 349.0f, 382.0f, 382.0f);
+    const OfxRectI r = drawRectFromArea(RectF{769.0f, 349.0f, 382.0f, 382.0f});
     EXPECT_EQ(r.x1, 769);
     EXPECT_EQ(r.y1, 349);
     EXPECT_EQ(r.x2, 1151);
     EXPECT_EQ(r.y2, 731);
+}
+
+TEST(DrawRectFromArea, WholeSurfaceOfTheLedStyle) {
+    const OfxRectI r = drawRectFromArea(RectF{0.0f, 0.0f, 1920.0f, 1080.0f});
+    EXPECT_EQ(r.x1, 0);
+    EXPECT_EQ(r.y1, 0);
+    EXPECT_EQ(r.x2, 1920);
+    EXPECT_EQ(r.y2, 1080);
 }
 
 TEST(DrawRectFromArea, FractionalCornersTruncateTowardZero) {
