@@ -1,0 +1,50 @@
+// Fault injection switches of a Host: suites it pretends not to have,
+// parameter definitions and property writes it rejects. Image faults live on
+// each Clip (refuseImages, setNullImageData); a null OfxHost::fetchSuite is
+// Host::setNullFetchSuite.
+#pragma once
+
+#include "ofxapi/OfxApi.h"
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace horavex::host {
+
+class Faults {
+public:
+    // fetchSuite answers null for this suite name (any version).
+    void omitSuite(std::string name);
+    void restoreSuite(std::string_view name);
+    bool suiteOmitted(std::string_view name) const;
+
+    // paramDefine of a parameter with this name returns `status` and defines
+    // nothing.
+    void failParamDefine(std::string name, OfxStatus status = kOfxStatFailed);
+    std::optional<OfxStatus> paramDefineFailure(std::string_view name) const;
+
+    // Every suite set of `property` on a property set whose tag matches
+    // returns `status` and changes nothing. An empty tag matches every set;
+    // otherwise a tag matches itself and every tag it prefixes followed by
+    // ':' (so "OfxParamTypeInteger" matches "OfxParamTypeInteger:Start Day").
+    void failPropertySet(std::string property, OfxStatus status, std::string tag = {});
+    std::optional<OfxStatus> propertySetFailure(std::string_view property, std::string_view tag) const;
+
+    void clear();
+
+private:
+    struct PropertyFault {
+        std::string property;
+        OfxStatus status;
+        std::string tag;
+    };
+    std::set<std::string, std::less<>> omittedSuites_;
+    std::map<std::string, OfxStatus, std::less<>> paramDefineFailures_;
+    std::vector<PropertyFault> propertyFaults_;
+};
+
+}  // namespace horavex::host
