@@ -1,23 +1,43 @@
 #include "drawing/AlphaConversion.h"
 
+#include <array>
 #include <cstddef>
 
 namespace horavex {
 namespace {
 
-// Rounded c * a / 255 without a division.
-inline uint8_t multiplyByAlpha(uint32_t channel, uint32_t alpha) noexcept {
-    const uint32_t t = channel * alpha + 128u;
-    return static_cast<uint8_t>((t + (t >> 8)) >> 8);
+// One table row per alpha, one entry per channel value: a lookup instead of
+// a division for every channel of every translucent pixel.
+using ChannelTable = std::array<uint8_t, 256 * 256>;
+
+const ChannelTable& multiplyTable() {
+    static const ChannelTable table = [] {
+        ChannelTable t{};
+        for (uint32_t alpha = 0; alpha < 256; ++alpha) {
+            for (uint32_t channel = 0; channel < 256; ++channel) {
+                t[alpha * 256 + channel] = static_cast<uint8_t>((channel * alpha * 2 + 255) / 510);
+            }
+        }
+        return t;
+    }();
+    return table;
 }
 
-inline uint8_t divideByAlpha(uint32_t channel, uint32_t alpha) noexcept {
-    const uint32_t value = (channel * 255u + alpha / 2u) / alpha;
-    return static_cast<uint8_t>(value > 255u ? 255u : value);
+const ChannelTable& divideTable() {
+    static const ChannelTable table = [] {
+        ChannelTable t{};
+        for (uint32_t alpha = 1; alpha < 256; ++alpha) {
+            for (uint32_t channel = 0; channel < 256; ++channel) {
+                const uint32_t value = (channel * 255 + alpha / 2) / alpha;
+                t[alpha * 256 + channel] = static_cast<uint8_t>(value > 255 ? 255 : value);
+            }
+        }
+        return t;
+    }();
+    return table;
 }
 
-template <typename Convert>
-void convertArea(const DrawingTarget& target, const PixelArea& area, Convert convert) noexcept {
+void convertArea(const DrawingTarget& target, const PixelArea& area, const ChannelTable& table) noexcept {
     if (target.pixels == nullptr || area.empty()) {
         return;
     }
@@ -26,9 +46,10 @@ void convertArea(const DrawingTarget& target, const PixelArea& area, Convert con
         for (int32_t x = area.left; x < area.right; ++x, pixel += 4) {
             const uint32_t alpha = pixel[3];
             if (alpha != 0u && alpha != 255u) {
-                pixel[0] = convert(pixel[0], alpha);
-                pixel[1] = convert(pixel[1], alpha);
-                pixel[2] = convert(pixel[2], alpha);
+                const uint8_t* row = table.data() + alpha * 256u;
+                pixel[0] = row[pixel[0]];
+                pixel[1] = row[pixel[1]];
+                pixel[2] = row[pixel[2]];
             }
         }
     }
@@ -42,11 +63,11 @@ uint8_t* drawingRowAddress(const DrawingTarget& target, int32_t y) noexcept {
 }
 
 void premultiplyArea(const DrawingTarget& target, const PixelArea& area) noexcept {
-    convertArea(target, area, multiplyByAlpha);
+    convertArea(target, area, multiplyTable());
 }
 
 void unpremultiplyArea(const DrawingTarget& target, const PixelArea& area) noexcept {
-    convertArea(target, area, divideByAlpha);
+    convertArea(target, area, divideTable());
 }
 
 }  // namespace horavex

@@ -43,6 +43,10 @@ constexpr double kClipGuard = 2.0;
 // up to two ems each stays within them at this em size.
 constexpr double kMaxFontPixels = 4096.0;
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
+// Up to this em size glyphs are drawn from Cairo's glyph cache, so a clock that
+// shows the same digits frame after frame rasterises each of them once; larger
+// glyphs are filled as outlines, which keeps huge ones out of the cache.
+constexpr double kMaxCachedGlyphPixels = 512.0;
 constexpr double kEllipseTolerance = 0.05;
 constexpr size_t kMaxEllipseSegments = size_t{1} << 18;
 
@@ -60,6 +64,7 @@ public:
     bool usable() const noexcept override { return description_ != nullptr; }
 
     PangoFontDescription* description_ = nullptr;
+    double pixelSize_ = 0.0;
     bool underline_ = false;
     bool strikeout_ = false;
 };
@@ -69,14 +74,9 @@ void setSource(cairo_t* cr, Color colour) {
                           colour.alpha() / 255.0);
 }
 
-PixelArea unite(const PixelArea& a, const PixelArea& b) {
-    return PixelArea{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-                     std::max(a.bottom, b.bottom)};
-}
-
-bool contains(const PixelArea& outer, const PixelArea& inner) {
-    return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
-           outer.bottom >= inner.bottom;
+PixelArea intersect(const PixelArea& a, const PixelArea& b) {
+    return PixelArea{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                     std::min(a.bottom, b.bottom)};
 }
 
 // Start plus a positive length.
@@ -238,6 +238,7 @@ public:
                                                            ? PANGO_STYLE_ITALIC
                                                            : PANGO_STYLE_NORMAL);
         font->description_ = description;
+        font->pixelSize_ = pixels;
         font->underline_ = (styleBits & kFontStyleUnderline) != 0;
         font->strikeout_ = (styleBits & kFontStyleStrikeout) != 0;
         return font;
@@ -303,10 +304,14 @@ public:
             cairo_rectangle(tile.cr, clipLeft, clipTop, clipRight - clipLeft, clipBottom - clipTop);
             cairo_clip(tile.cr);
             cairo_move_to(tile.cr, originX, originY);
-            pango_cairo_layout_path(tile.cr, layout);
             setSource(tile.cr, colour);
-            cairo_set_fill_rule(tile.cr, CAIRO_FILL_RULE_WINDING);
-            cairo_fill(tile.cr);
+            if (cairoFont->pixelSize_ <= kMaxCachedGlyphPixels) {
+                pango_cairo_show_layout(tile.cr, layout);
+            } else {
+                pango_cairo_layout_path(tile.cr, layout);
+                cairo_set_fill_rule(tile.cr, CAIRO_FILL_RULE_WINDING);
+                cairo_fill(tile.cr);
+            }
             cairo_restore(tile.cr);
         });
         g_object_unref(layout);
@@ -391,25 +396,31 @@ private:
         }
     }
 
-    // Brings the pixels an operation may reach into premultiplied form, once.
+    // Brings the pixels an operation may reach into premultiplied form, once,
+    // and tells the surface they may become non-zero. Pixels the surface
+    // knows to be zero are the same in both forms and are not visited.
     void touch(const PixelArea& area) {
-        if (dirty_.empty()) {
-            flushTiles();
-            premultiplyArea(*target_, area);
-            markTilesDirty();
-            dirty_ = area;
-            return;
-        }
         if (contains(dirty_, area)) {
             return;
         }
         const PixelArea grown = unite(dirty_, area);
+        const PixelArea& written = target_->written;
         flushTiles();
-        premultiplyArea(*target_, PixelArea{grown.left, grown.top, grown.right, dirty_.top});
-        premultiplyArea(*target_, PixelArea{grown.left, dirty_.bottom, grown.right, grown.bottom});
-        premultiplyArea(*target_, PixelArea{grown.left, dirty_.top, dirty_.left, dirty_.bottom});
-        premultiplyArea(*target_, PixelArea{dirty_.right, dirty_.top, grown.right, dirty_.bottom});
+        if (dirty_.empty()) {
+            premultiplyArea(*target_, intersect(grown, written));
+        } else {
+            const PixelArea strips[] = {
+                {grown.left, grown.top, grown.right, dirty_.top},
+                {grown.left, dirty_.bottom, grown.right, grown.bottom},
+                {grown.left, dirty_.top, dirty_.left, dirty_.bottom},
+                {dirty_.right, dirty_.top, grown.right, dirty_.bottom},
+            };
+            for (const PixelArea& strip : strips) {
+                premultiplyArea(*target_, intersect(strip, written));
+            }
+        }
         markTilesDirty();
+        target_->written = unite(written, grown);
         dirty_ = grown;
     }
 

@@ -96,9 +96,19 @@ PangoTextEngine::PangoTextEngine() {
 }
 
 std::string PangoTextEngine::usableFamily(std::string_view requested) {
+    constexpr size_t kMaxRemembered = 64;
     std::string family(requested);
     std::lock_guard<std::mutex> guard(mutex_);
-    return familyPresent(family) ? family : std::string("sans-serif");
+    const auto known = usableFamilies_.find(family);
+    if (known != usableFamilies_.end()) {
+        return known->second;
+    }
+    std::string usable = familyPresent(family) ? family : std::string("sans-serif");
+    if (usableFamilies_.size() >= kMaxRemembered) {
+        usableFamilies_.clear();
+    }
+    usableFamilies_.emplace(family, usable);
+    return usable;
 }
 
 std::string PangoTextEngine::matchedFamily(std::string_view requested) {

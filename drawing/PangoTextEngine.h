@@ -7,6 +7,7 @@
 
 #include <pango/pango.h>
 
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -36,6 +37,9 @@ private:
     PangoTextEngine();
 
     std::mutex mutex_;
+    // Answers of usableFamily: a fontconfig match is far slower than a render's
+    // drawing. Fonts installed while the process runs are not noticed.
+    std::map<std::string, std::string> usableFamilies_;
     PangoFontMap* fontMap_ = nullptr;
     PangoContext* context_ = nullptr;
 };

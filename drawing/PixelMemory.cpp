@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <limits>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -15,11 +18,82 @@
 #endif
 
 namespace horavex {
+namespace {
+
+// Enough for a few instances rendering at the same time; beyond it memory
+// goes back to the system.
+constexpr size_t kMaxIdleBuffers = 4;
+constexpr size_t kMaxIdleBytes = size_t{512} << 20;
+
+class IdleBuffers {
+public:
+    bool take(size_t bytes, PixelMemory& out) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        for (size_t i = 0; i < buffers_.size(); ++i) {
+            if (buffers_[i].size() == bytes) {
+                idleBytes_ -= bytes;
+                out = std::move(buffers_[i]);
+                buffers_.erase(buffers_.begin() + static_cast<std::ptrdiff_t>(i));
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Keeps the newest buffers; returns whatever no longer fits, for freeing
+    // outside the lock.
+    std::vector<PixelMemory> put(PixelMemory&& memory) {
+        std::vector<PixelMemory> evicted;
+        std::lock_guard<std::mutex> guard(mutex_);
+        const size_t bytes = memory.size();
+        buffers_.push_back(std::move(memory));
+        idleBytes_ += bytes;
+        while (!buffers_.empty() && (buffers_.size() > kMaxIdleBuffers || idleBytes_ > kMaxIdleBytes)) {
+            idleBytes_ -= buffers_.front().size();
+            evicted.push_back(std::move(buffers_.front()));
+            buffers_.erase(buffers_.begin());
+        }
+        return evicted;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<PixelMemory> buffers_;
+    size_t idleBytes_ = 0;
+};
+
+IdleBuffers& idleBuffers() {
+    // Never destroyed: renders may still run while static objects are torn down.
+    static IdleBuffers* buffers = new IdleBuffers();
+    return *buffers;
+}
+
+}  // namespace
+
+PixelMemory::PixelMemory(PixelMemory&& other) noexcept
+    : mapping_(std::exchange(other.mapping_, nullptr)),
+      mappingBytes_(std::exchange(other.mappingBytes_, 0)),
+      data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)) {}
+
+PixelMemory& PixelMemory::operator=(PixelMemory&& other) noexcept {
+    if (this != &other) {
+        free();
+        mapping_ = std::exchange(other.mapping_, nullptr);
+        mappingBytes_ = std::exchange(other.mappingBytes_, 0);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
 
 bool PixelMemory::allocate(size_t bytes) noexcept {
     free();
     if (bytes == 0) {
         return false;
+    }
+    if (idleBuffers().take(bytes, *this)) {
+        return true;
     }
     const long pageResult = sysconf(_SC_PAGESIZE);
     const size_t page = pageResult > 0 ? static_cast<size_t>(pageResult) : 4096;
@@ -54,6 +128,18 @@ void PixelMemory::free() noexcept {
     mappingBytes_ = 0;
     data_ = nullptr;
     size_ = 0;
+}
+
+void PixelMemory::recycle() noexcept {
+    if (mapping_ == nullptr) {
+        return;
+    }
+    try {
+        std::vector<PixelMemory> evicted = idleBuffers().put(std::move(*this));
+    } catch (...) {
+        // No room to keep it: the memory is simply freed.
+        free();
+    }
 }
 
 }  // namespace horavex

@@ -30,7 +30,7 @@ public:
     // Completes the drawing before any pixel is read.
     Pixel at(int x, int y) {
         graphics->finish();
-        const uint8_t* p = surface.bits() + static_cast<size_t>(surface.height() - 1 - y) * surface.rowBytes() +
+        const uint8_t* p = surface.pixels() + static_cast<size_t>(surface.height() - 1 - y) * surface.rowBytes() +
                            static_cast<size_t>(x) * 4;
         return Pixel{p[0], p[1], p[2], p[3]};
     }
@@ -249,7 +249,7 @@ TEST(GraphicsFills, DrawingReachesEveryTileOfAPictureWiderThanOneTile) {
     ASSERT_NE(target, nullptr);
     createGraphics(target)->fillRectangle(IntRect{16384 - 10, 0, 20, 3}, kOpaqueOrange);
     auto pixelAt = [&](int x, int y) {
-        return surface.bits() + static_cast<size_t>(2 - y) * surface.rowBytes() + static_cast<size_t>(x) * 4;
+        return surface.pixels() + static_cast<size_t>(2 - y) * surface.rowBytes() + static_cast<size_t>(x) * 4;
     };
     EXPECT_EQ(pixelAt(16384 - 10, 0)[3], 255);
     EXPECT_EQ(pixelAt(16384 + 9, 2)[2], 250);
@@ -348,6 +348,29 @@ TEST_F(GraphicsText, LineIsCentredInTheLayoutRectangleAndClippedToIt) {
     EXPECT_LE(clipped[3], 61);
 }
 
+TEST_F(GraphicsText, VeryLargeTextIsDrawnCentredAndClippedToo) {
+    // 450 points are 600 pixels: past the size whose glyphs are cached.
+    Canvas canvas(900, 900);
+    auto font = canvas.graphics->createFont(u"Arial", 450.0f, kFontStyleRegular);
+    ASSERT_TRUE(font->usable());
+    const RectF layout{100, 50, 700, 800};
+    canvas.graphics->drawString(L"0", *font, layout, kOpaqueOrange);
+    const auto ink = canvas.inkBounds();
+    ASSERT_LT(ink[0], ink[2]) << "nothing drawn";
+    EXPECT_NEAR((ink[0] + ink[2]) / 2.0, 450.0, 4.0);
+    EXPECT_GT(ink[2] - ink[0], 200);
+    EXPECT_TRUE(canvas.exactly((ink[0] + ink[2]) / 2, ink[1] + 10, kOpaqueOrange));  // the zero's upper stroke
+
+    Canvas tight(900, 900);
+    auto same = tight.graphics->createFont(u"Arial", 450.0f, kFontStyleRegular);
+    tight.graphics->drawString(L"0", *same, RectF{300, 300, 300, 100}, kOpaqueOrange);
+    const auto clipped = tight.inkBounds();
+    EXPECT_GE(clipped[0], 299);
+    EXPECT_LE(clipped[2], 601);
+    EXPECT_GE(clipped[1], 299);
+    EXPECT_LE(clipped[3], 401);
+}
+
 TEST_F(GraphicsText, UnderlineAndStrikeoutAddStrokes) {
     auto inkCount = [](int style) {
         Canvas canvas(300, 100);
@@ -368,7 +391,7 @@ TEST_F(GraphicsText, ConcurrentRendersGiveTheSameTextAsOneAlone) {
         canvas.graphics->drawString(L"23:59:59.999", *font, RectF{0, 0, box.width, box.height},
                                     makeColor(200, 255, 255, 255));
         canvas.graphics.reset();
-        return std::vector<uint8_t>(canvas.surface.bits(), canvas.surface.bits() + canvas.surface.sizeBytes());
+        return std::vector<uint8_t>(canvas.surface.pixels(), canvas.surface.pixels() + canvas.surface.sizeBytes());
     };
     const std::vector<uint8_t> alone = render();
     std::vector<std::vector<uint8_t>> results(4);

@@ -17,18 +17,18 @@ bool allZero(const uint8_t* bytes, size_t count) {
 
 // Reads pixel (x, row) of the memory as bytes blue, green, red, alpha.
 const uint8_t* memoryPixel(const DrawingSurface& surface, int x, int memoryRow) {
-    return surface.bits() + static_cast<size_t>(memoryRow) * surface.rowBytes() + static_cast<size_t>(x) * 4;
+    return surface.pixels() + static_cast<size_t>(memoryRow) * surface.rowBytes() + static_cast<size_t>(x) * 4;
 }
 
 TEST(DrawingSurfaceCreate, FullHdSurfaceHasItsSizeAndStartsBlackAndTransparent) {
     DrawingSurface surface;
     const DrawingTarget* target = surface.create(1920, 1080, 32, false);
     ASSERT_NE(target, nullptr);
-    ASSERT_NE(surface.bits(), nullptr);
+    ASSERT_NE(surface.pixels(), nullptr);
     EXPECT_EQ(surface.sizeBytes(), 8'294'400u);
     EXPECT_EQ(surface.rowBytes(), 7'680u);
-    EXPECT_EQ(target->pixels, surface.bits());
-    EXPECT_TRUE(allZero(surface.bits(), surface.sizeBytes()));
+    EXPECT_EQ(target->pixels, surface.pixels());
+    EXPECT_TRUE(allZero(surface.pixels(), surface.sizeBytes()));
 }
 
 TEST(DrawingSurfaceCreate, EmptyOrImpossibleSizesGiveNoMemory) {
@@ -47,7 +47,7 @@ TEST(DrawingSurfaceCreate, EmptyOrImpossibleSizesGiveNoMemory) {
         DrawingSurface surface;
         EXPECT_EQ(surface.create(c.width, c.height, c.bitCount, false), nullptr)
             << c.width << "x" << c.height << "x" << c.bitCount;
-        EXPECT_EQ(surface.bits(), nullptr);
+        EXPECT_EQ(surface.pixels(), nullptr);
         surface.clearRect(0, 0, 10, 10);  // nothing to clear, nothing to crash
     }
 }
@@ -60,10 +60,10 @@ TEST(DrawingSurfaceCreate, SecondCreateKeepsTheMemoryAndZeroesItAgain) {
     std::memset(bits, 0xAB, surface.sizeBytes());
     const DrawingTarget* second = surface.create(128, 128, 32, true);
     EXPECT_EQ(second, first);
-    EXPECT_EQ(surface.bits(), bits);
+    EXPECT_EQ(surface.pixels(), bits);
     EXPECT_EQ(surface.width(), 64);
     EXPECT_EQ(surface.height(), 32);
-    EXPECT_TRUE(allZero(surface.bits(), surface.sizeBytes()));
+    EXPECT_TRUE(allZero(surface.pixels(), surface.sizeBytes()));
 }
 
 TEST(DrawingSurfaceCreate, EveryByteOfAnOddSizedSurfaceIsWritable) {
@@ -71,7 +71,41 @@ TEST(DrawingSurfaceCreate, EveryByteOfAnOddSizedSurfaceIsWritable) {
     ASSERT_NE(surface.create(3, 7, 32, false), nullptr);
     EXPECT_EQ(surface.sizeBytes(), 3u * 7u * 4u);
     std::memset(surface.bits(), 0x5A, surface.sizeBytes());
-    EXPECT_EQ(surface.bits()[surface.sizeBytes() - 1], 0x5A);
+    EXPECT_EQ(surface.pixels()[surface.sizeBytes() - 1], 0x5A);
+}
+
+TEST(DrawingSurfaceRelease, MemoryGivenUpAfterDrawingComesBackZeroed) {
+    for (int round = 0; round < 3; ++round) {
+        DrawingSurface surface;
+        const DrawingTarget* target = surface.create(300, 200, 32, false);
+        ASSERT_NE(target, nullptr);
+        ASSERT_TRUE(allZero(surface.pixels(), surface.sizeBytes())) << "round " << round;
+        auto graphics = createGraphics(target);
+        graphics->fillEllipse(IntRect{-50, 20, 400, 100}, makeColor(255, 1, 2, 3));
+        graphics->fillRectangle(IntRect{290, 190, 50, 50}, makeColor(9, 9, 9, 9));
+        graphics.reset();
+        if (round == 1) {
+            surface.bits()[5] = 7;  // written directly, outside any drawing
+        }
+        if (round == 2) {
+            surface.clearRect(0, 0, 300, 100);  // clears part of the drawing only
+        }
+    }
+}
+
+TEST(DrawingSurfaceClearDrawn, ClearingTheDrawAreaLeavesTheWholePictureZero) {
+    DrawingSurface surface;
+    const DrawingTarget* target = surface.create(120, 80, 32, false);
+    ASSERT_NE(target, nullptr);
+    createGraphics(target)->fillRectangle(IntRect{10, 10, 30, 20}, makeColor(255, 255, 255, 255));
+    surface.clearRect(0, 0, 60, 40);  // misses the drawing's rows 50..69 in memory order
+    EXPECT_FALSE(allZero(surface.pixels(), surface.sizeBytes()));
+    surface.clearRect(0, 40, 60, 40);
+    EXPECT_TRUE(allZero(surface.pixels(), surface.sizeBytes()));
+    // Drawing again after a full clear, then a second create, zeroes again.
+    createGraphics(target)->fillRectangle(IntRect{0, 0, 5, 5}, makeColor(255, 255, 255, 255));
+    EXPECT_EQ(surface.create(120, 80, 32, false), target);
+    EXPECT_TRUE(allZero(surface.pixels(), surface.sizeBytes()));
 }
 
 TEST(DrawingSurfaceRelease, ReleaseIsHarmlessWhenEmptyOrRepeatedAndAllowsAFreshCreate) {
@@ -79,7 +113,7 @@ TEST(DrawingSurfaceRelease, ReleaseIsHarmlessWhenEmptyOrRepeatedAndAllowsAFreshC
     surface.release();
     ASSERT_NE(surface.create(8, 8, 32, false), nullptr);
     surface.release();
-    EXPECT_EQ(surface.bits(), nullptr);
+    EXPECT_EQ(surface.pixels(), nullptr);
     EXPECT_EQ(surface.target(), nullptr);
     surface.release();
     ASSERT_NE(surface.create(4, 2, 32, false), nullptr);
