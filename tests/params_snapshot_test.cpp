@@ -1,0 +1,164 @@
+// The parameter snapshot a render takes: values at the render time, converted
+// to whole-percent centres, percent sizes and 0..255 channels.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "params/SnapshotConversions.h"
+#include "shell/InstanceData.h"
+#include "support/HostBuilders.h"
+
+namespace horavex {
+namespace {
+
+TEST(SnapshotConversions, CentreMovesInWholePercentFromTheTopLeft) {
+    CentrePercent c = centrePercent({0.505, 0.5}, 1.0, 1.0, 1.0);
+    EXPECT_EQ(c.x, 50.0);
+    EXPECT_EQ(c.y, 50.0);
+    c = centrePercent({0.25, 0.75}, 1.0, 1.0, 1.0);
+    EXPECT_EQ(c.x, 25.0);
+    EXPECT_EQ(c.y, 25.0);
+    // Wide pixels halve the horizontal percentage.
+    EXPECT_EQ(centrePercent({0.5, 0.5}, 1.0, 1.0, 2.0).x, 25.0);
+}
+
+TEST(SnapshotConversions, BrokenAspectRatiosAndPositionsStayUsable) {
+    for (double par : {0.0, -2.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
+        EXPECT_EQ(centrePercent({0.5, 0.5}, 1.0, 1.0, par).x, 50.0) << par;
+    }
+    const CentrePercent c = centrePercent({std::nan(""), std::nan("")}, 1.0, 1.0, 1.0);
+    EXPECT_EQ(c.x, 0.0);
+    EXPECT_EQ(c.y, 0.0);
+}
+
+TEST(SnapshotConversions, SizeKeepsItsFractionColoursTruncate) {
+    EXPECT_DOUBLE_EQ(clockSizePercent(0.35), 35.0);
+    EXPECT_DOUBLE_EQ(clockSizePercent(0.355), 35.5);
+    EXPECT_EQ(colourChannel(1.0), 255);
+    EXPECT_EQ(colourChannel(0.5), 127);
+    EXPECT_EQ(colourChannel(1e300), std::numeric_limits<int16_t>::max());
+    EXPECT_EQ(colourChannel(std::nan("")), 0);
+    const OfxRGBAColourB key = colourToBytes({0.0, 1.0, 0.5, 1.0});
+    EXPECT_EQ(key.r, 0);
+    EXPECT_EQ(key.g, 255);
+    EXPECT_EQ(key.b, 127);
+    EXPECT_EQ(key.a, 255);
+}
+
+TEST(SnapshotConversions, OutOfRangeIntegersClampInsteadOfWrapping) {
+    EXPECT_EQ(narrowParam(23), 23);
+    EXPECT_EQ(narrowParam(70000), 32767);
+    EXPECT_EQ(narrowParam(-70000), -32768);
+}
+
+}  // namespace
+
+namespace host::testing {
+namespace {
+
+class SnapshotThroughHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session = loadEffect(kOfxImageEffectContextFilter);
+        images = attachFrame(*session.effect, imageSpec({0, 0, 32, 18}));
+    }
+    const ClockValues& values() const {
+        return static_cast<const ClockInstanceData*>(session.effect->instanceData())->values;
+    }
+    OfxStatus renderAt(double time) { return session.effect->render(time, {0, 0, 32, 18}); }
+    PluginSession session;
+    FrameImages images;
+};
+
+TEST_F(SnapshotThroughHost, TakesAnimatedValuesAtTheRenderTime) {
+    Effect& e = *session.effect;
+    e.param("Start Hour").addKey(0.0, {2.0});
+    e.param("Start Hour").addKey(10.0, {12.0});
+    e.param("ClockSize").addKey(0.0, {0.2});
+    e.param("ClockSize").addKey(10.0, {0.4});
+    e.param("Main Colour").addKey(0.0, {0.0, 0.0, 0.0, 1.0});
+    e.param("Main Colour").addKey(10.0, {1.0, 0.5, 0.0, 1.0});
+    ASSERT_EQ(renderAt(5.0), kOfxStatOK);
+    EXPECT_EQ(values().startHour, 7);
+    EXPECT_NEAR(values().clockSizePercent, 30.0, 1e-9);
+    EXPECT_EQ(values().mainColour.red, 127);
+    EXPECT_EQ(values().mainColour.green, 63);
+    ASSERT_EQ(renderAt(10.0), kOfxStatOK);
+    EXPECT_EQ(values().startHour, 12);
+    EXPECT_EQ(values().mainColour.red, 255);
+}
+
+TEST_F(SnapshotThroughHost, ConvertsEveryKindOfValue) {
+    Effect& e = *session.effect;
+    e.param("ClockChoice").setInt(2);
+    e.param("Dig Clock Format").setInt(11);
+    e.param("corner1").setDoubleN({0.25, 0.75});
+    e.param("Start Day").setInt(3);
+    e.param("Start Month").setInt(4);
+    e.param("Start Year").setInt(2018);
+    e.param("Start Second").setDouble(2.3);
+    e.param("Stop Hour").setInt(9);
+    e.param("Run clock backwards").setInt(1);
+    e.param("Speed Factor").setDouble(20000.0);
+    e.param("Hour Size").setDouble(42.0);
+    e.param("Use Point Colour").setInt(1);
+    e.param("Key Colour").setDoubleN({1.0, 0.0, 0.5, 0.2});
+    e.param("Use Key Colour").setInt(1);
+    ASSERT_EQ(renderAt(0.0), kOfxStatOK);
+    const ClockValues& v = values();
+    EXPECT_EQ(v.clockStyle, 2);
+    EXPECT_EQ(v.digitalFormat, 11);
+    EXPECT_EQ(v.centreXPercent, 25.0);
+    EXPECT_EQ(v.centreYPercent, 25.0);
+    EXPECT_EQ(v.startDay, 3);
+    EXPECT_EQ(v.startMonth, 4);
+    EXPECT_EQ(v.startYear, 2018);
+    EXPECT_DOUBLE_EQ(v.startSecond, 2.3);
+    EXPECT_EQ(v.stopHour, 9);
+    EXPECT_EQ(v.runBackwards, 1);
+    EXPECT_DOUBLE_EQ(v.speedFactor, 20000.0);
+    EXPECT_DOUBLE_EQ(v.hourSize, 42.0);
+    EXPECT_EQ(v.usePointColour, 1);
+    EXPECT_EQ(v.keyColour.r, 255);
+    EXPECT_EQ(v.keyColour.b, 127);
+    EXPECT_EQ(v.keyColour.a, 51);
+    EXPECT_EQ(v.keyMode, 1);
+    // Parameters' defaults replace the record's starting values.
+    EXPECT_EQ(v.mainColour.alpha, 255);
+    EXPECT_DOUBLE_EQ(v.minuteLength, 70.0);
+}
+
+TEST_F(SnapshotThroughHost, ChoicesAreReadAsTheyAreNowNotAtTheRenderTime) {
+    Effect& e = *session.effect;
+    e.param("ClockChoice").setInt(1);
+    e.param("ClockChoice").addKey(50.0, {2.0});
+    ASSERT_EQ(renderAt(50.0), kOfxStatOK);
+    EXPECT_EQ(values().clockStyle, session.effect->param("ClockChoice").intValue());
+}
+
+TEST_F(SnapshotThroughHost, WidePixelsMoveTheCentre) {
+    session.effect->clip("Output").setPixelAspectRatio(2.0);
+    ImageSpec spec = imageSpec({0, 0, 32, 18});
+    spec.pixelAspectRatio = 2.0;
+    session.effect->clip("Output").attachImage(spec);
+    ASSERT_EQ(renderAt(0.0), kOfxStatOK);
+    EXPECT_EQ(values().centreXPercent, 25.0);
+    EXPECT_EQ(values().centreYPercent, 50.0);
+    EXPECT_DOUBLE_EQ(values().pixelAspectRatio, 2.0);
+}
+
+TEST_F(SnapshotThroughHost, StopDateChangesNothing) {
+    ASSERT_EQ(renderAt(3.0), kOfxStatOK);
+    const std::vector<std::byte> first(images.output->memory(), images.output->memory() + images.output->memorySize());
+    session.effect->param("Stop Day").setInt(17);
+    session.effect->param("Stop Month").setInt(9);
+    session.effect->param("Stop Year").setInt(2031);
+    ASSERT_EQ(renderAt(3.0), kOfxStatOK);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), images.output->memory()));
+}
+
+}  // namespace
+}  // namespace host::testing
+}  // namespace horavex

@@ -1,0 +1,177 @@
+// The render action end to end through the in-tree host: pass-through and
+// transparent black around the clock at every depth, odd windows and row
+// bytes, missing images, aborts and the accounting of what a render fetches.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "shell/InstanceData.h"
+#include "support/HostBuilders.h"
+
+namespace horavex::host::testing {
+namespace {
+
+// A clock style value no option stands for draws nothing, which leaves only
+// the compositing around it to look at.
+constexpr int kNoStyle = 3;
+
+struct WindowCase {
+    const char* name;
+    OfxRectI bounds;
+    OfxRectI window;
+};
+
+const WindowCase kWindows[] = {
+    {"equal", {0, 0, 64, 36}, {0, 0, 64, 36}},
+    {"smaller", {0, 0, 64, 36}, {10, 5, 40, 30}},
+    {"offset", {100, -20, 164, 16}, {100, -20, 164, 16}},
+    {"larger", {0, 0, 64, 36}, {-8, -8, 80, 50}},
+};
+
+class PassThrough : public ::testing::TestWithParam<std::tuple<const char*, int, bool>> {};
+
+TEST_P(PassThrough, FilterCopiesTheSourceAndGeneratorClearsOutsideTheClock) {
+    const auto [depth, windowIndex, negativeRows] = GetParam();
+    const WindowCase& c = kWindows[windowIndex];
+    for (const char* context : {kOfxImageEffectContextFilter, kOfxImageEffectContextGenerator}) {
+        SCOPED_TRACE(std::string(context) + " " + c.name + " " + depth);
+        PluginSession session = loadEffect(context);
+        session.effect->param("ClockChoice").setInt(kNoStyle);
+        FrameImages images = attachFrame(*session.effect, imageSpec(c.bounds, depth, 0, negativeRows));
+        if (images.source) {
+            fillPattern(*images.source, 7);
+        }
+        fillImage(*images.output, Rgba{0.5, 0.25, 0.75, 0.5});
+        ASSERT_EQ(session.effect->render(0.0, c.window), kOfxStatOK);
+
+        const OfxRectI inside{std::max(c.window.x1, c.bounds.x1), std::max(c.window.y1, c.bounds.y1),
+                              std::min(c.window.x2, c.bounds.x2), std::min(c.window.y2, c.bounds.y2)};
+        if (images.source) {
+            EXPECT_EQ(countDifferences(*images.source, *images.output, inside), 0u);
+        } else {
+            EXPECT_EQ(countPixelsNot(*images.output, inside, Rgba{0, 0, 0, 0}), 0u);
+        }
+        // Pixels outside the window keep what the host put there.
+        std::size_t changedOutside = 0;
+        for (int y = c.bounds.y1; y < c.bounds.y2; ++y) {
+            for (int x = c.bounds.x1; x < c.bounds.x2; ++x) {
+                const bool inWindow = x >= inside.x1 && x < inside.x2 && y >= inside.y1 && y < inside.y2;
+                const Rgba p = readPixel(*images.output, x, y);
+                if (!inWindow && (std::abs(p.r - 0.5) > 0.003 || std::abs(p.a - 0.5) > 0.003)) {
+                    ++changedOutside;
+                }
+            }
+        }
+        EXPECT_EQ(changedOutside, 0u);
+        EXPECT_EQ(session.host->images().outstanding(), 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(DepthsWindowsRows, PassThrough,
+                         ::testing::Combine(::testing::Values(kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat),
+                                            ::testing::Range(0, 4), ::testing::Bool()));
+
+TEST(RenderFailures, AMissingOutputImageFailsAndReleasesNothing) {
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    session.effect->clip("Output").refuseImages();
+    EXPECT_EQ(session.effect->render(0.0, {0, 0, 8, 8}), kOfxStatFailed);
+    EXPECT_EQ(session.host->images().handedOut(), 0u);
+    EXPECT_EQ(session.host->images().badReleases(), 0u);
+}
+
+TEST(RenderFailures, AMissingSourceFailsLeavesTheOutputAndReleasesItOnce) {
+    PluginSession session = loadEffect(kOfxImageEffectContextFilter);
+    FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 8, 8}));
+    fillImage(*images.output, Rgba{1, 0, 0, 1});
+    session.effect->clip("Source").refuseImages();
+    EXPECT_EQ(session.effect->render(0.0, {0, 0, 8, 8}), kOfxStatFailed);
+    EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 8, 8}, Rgba{1, 0, 0, 1}), 0u);
+    EXPECT_EQ(session.host->images().handedOut(), 1u);
+    EXPECT_EQ(session.host->images().outstanding(), 0u);
+    EXPECT_EQ(session.host->images().badReleases(), 0u);
+}
+
+TEST(RenderFailures, AMissingImageWhileTheHostAbortsIsNotAFailure) {
+    PluginSession session = loadEffect(kOfxImageEffectContextFilter);
+    attachFrame(*session.effect, imageSpec({0, 0, 8, 8}));
+    session.effect->clip("Source").setNullImageData(true);
+    session.host->abortControl().set(true);
+    EXPECT_EQ(session.effect->render(0.0, {0, 0, 8, 8}), kOfxStatOK);
+    // The image without pixels is given back at once, the output at the end.
+    EXPECT_EQ(session.host->images().handedOut(), 2u);
+    EXPECT_EQ(session.host->images().outstanding(), 0u);
+}
+
+TEST(RenderFailures, AnAbortBeforeTheFirstRowLeavesTheOutputUntouched) {
+    for (const char* depth : {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat}) {
+        PluginSession session = loadEffect(kOfxImageEffectContextFilter);
+        FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 20, 10}, depth));
+        fillPattern(*images.source, 3);
+        fillImage(*images.output, Rgba{0, 1, 0, 1});
+        session.host->abortControl().set(true);
+        EXPECT_EQ(session.effect->render(0.0, {0, 0, 20, 10}), kOfxStatOK);
+        EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 20, 10}, Rgba{0, 1, 0, 1}), 0u) << depth;
+    }
+}
+
+TEST(RenderFailures, AnUnknownDepthLeavesTheOutputUntouched) {
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    ImageSpec spec = imageSpec({0, 0, 8, 8}, kOfxBitDepthHalf);
+    FrameImages images = attachFrame(*session.effect, spec);
+    images.output->fillBytes(std::byte{0x5A});
+    EXPECT_EQ(session.effect->render(0.0, {0, 0, 8, 8}), kOfxStatOK);
+    for (std::size_t i = 0; i < images.output->memorySize(); ++i) {
+        ASSERT_EQ(images.output->memory()[i], std::byte{0x5A});
+    }
+}
+
+TEST(RenderResources, EveryRenderGivesBackItsImagesAndFreesItsSurface) {
+    PluginSession session = loadEffect(kOfxImageEffectContextFilter);
+    attachFrame(*session.effect, imageSpec({0, 0, 48, 27}));
+    for (int style : {0, 1, 2}) {
+        session.effect->param("ClockChoice").setInt(style);
+        ASSERT_EQ(session.effect->render(style, {0, 0, 48, 27}), kOfxStatOK);
+    }
+    EXPECT_EQ(session.host->images().handedOut(), 6u);
+    EXPECT_EQ(session.host->images().outstanding(), 0u);
+    EXPECT_EQ(session.host->images().badReleases(), 0u);
+    EXPECT_EQ(static_cast<const ClockInstanceData*>(session.effect->instanceData())->surface, nullptr);
+}
+
+TEST(RenderResources, AWindowTooLargeToDrawInReportsOutOfMemory) {
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 4, 4}));
+    fillImage(*images.output, Rgba{0, 0, 1, 1});
+    const OfxRectI huge{std::numeric_limits<int>::min(), std::numeric_limits<int>::min(),
+                        std::numeric_limits<int>::max(), std::numeric_limits<int>::max()};
+    EXPECT_EQ(session.effect->render(0.0, huge), kOfxStatErrMemory);
+    EXPECT_EQ(session.host->images().outstanding(), 0u);
+    EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 4, 4}, Rgba{0, 0, 1, 1}), 0u);
+}
+
+TEST(RenderResources, AnEmptyWindowRendersNothingAndSucceeds) {
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 4, 4}));
+    fillImage(*images.output, Rgba{0, 0, 1, 1});
+    EXPECT_EQ(session.effect->render(0.0, {2, 2, 2, 4}), kOfxStatOK);
+    EXPECT_EQ(session.effect->render(0.0, {3, 3, 1, 1}), kOfxStatOK);
+    EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 4, 4}, Rgba{0, 0, 1, 1}), 0u);
+}
+
+TEST(RenderFields, AFieldRendersLikeAFullFrame) {
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 64, 36}));
+    ASSERT_EQ(session.effect->render(RenderArgs{4.0, {0, 0, 64, 36}}), kOfxStatOK);
+    std::vector<std::byte> full(images.output->memory(), images.output->memory() + images.output->memorySize());
+    RenderArgs lower{4.0, {0, 0, 64, 36}};
+    lower.field = kOfxImageFieldLower;
+    fillImage(*images.output, Rgba{1, 1, 1, 1});
+    ASSERT_EQ(session.effect->render(lower), kOfxStatOK);
+    EXPECT_TRUE(std::equal(full.begin(), full.end(), images.output->memory()));
+}
+
+}  // namespace
+}  // namespace horavex::host::testing
