@@ -1,0 +1,232 @@
+#include "tools/render/Arguments.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+
+#include "ofxapi/OfxNames.h"
+
+namespace horavex::cli {
+
+namespace {
+
+struct OptionSpec {
+    const char* name;
+    bool takesValue;
+};
+
+constexpr std::array kOptions{
+    OptionSpec{"--bundle", true},      OptionSpec{"--plugin", true},   OptionSpec{"--context", true},
+    OptionSpec{"--size", true},        OptionSpec{"--depth", true},    OptionSpec{"--frames", true},
+    OptionSpec{"--fps", true},         OptionSpec{"--par", true},      OptionSpec{"--source", true},
+    OptionSpec{"--set", true},         OptionSpec{"--out", true},      OptionSpec{"--list-params", false},
+    OptionSpec{"--text", false},       OptionSpec{"--progress", false}, OptionSpec{"--quiet", false},
+    OptionSpec{"--help", false},
+};
+
+const OptionSpec* findOption(std::string_view name) {
+    for (const OptionSpec& spec : kOptions) {
+        if (name == spec.name) return &spec;
+    }
+    return nullptr;
+}
+
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string unknownOption(std::string_view name) {
+    std::vector<Candidate> candidates;
+    for (const OptionSpec& spec : kOptions) candidates.push_back({spec.name, {}});
+    const std::vector<std::string> closest = closestNames(name, candidates, 1);
+    std::string message = "unknown option " + std::string(name);
+    if (!closest.empty()) message += "; did you mean " + closest.front() + "?";
+    return message;
+}
+
+// Applies one option's value; returns an error line or "".
+std::string applyValue(Options& o, std::string_view name, const std::string& value) {
+    const auto bad = [&](const char* expected) {
+        return "bad value " + quoted(value) + " for " + std::string(name) + ": expected " + expected;
+    };
+    if (name == "--bundle") {
+        if (value.empty()) return bad("the path of an OFX bundle or binary");
+        o.bundle = value;
+    } else if (name == "--plugin") {
+        if (value.empty()) return bad("a plug-in identifier");
+        o.pluginId = value;
+    } else if (name == "--context") {
+        const std::string lower = toLower(trimBlanks(value));
+        if (lower == "generator") {
+            o.context = Context::Generator;
+        } else if (lower == "filter") {
+            o.context = Context::Filter;
+        } else {
+            return bad("generator or filter");
+        }
+    } else if (name == "--size") {
+        const std::optional<FrameSize> size = parseSize(value);
+        if (!size) return bad("WxH, each side from 1 to 16384");
+        o.size = size;
+    } else if (name == "--depth") {
+        const std::optional<PixelDepth> depth = parseDepth(value);
+        if (!depth) return bad("8, 16 or float");
+        o.depth = *depth;
+    } else if (name == "--frames") {
+        const std::optional<FrameRange> frames = parseFrames(value);
+        if (!frames) return bad("one frame N or a range A-B with A <= B, frames within +-100000000");
+        o.frames = *frames;
+    } else if (name == "--fps") {
+        const std::optional<double> fps = parseNumber(value);
+        if (!fps || *fps <= 0.0 || *fps > 1000.0) return bad("frames per second above 0, at most 1000");
+        o.fps = *fps;
+    } else if (name == "--par") {
+        const std::optional<double> par = parseNumber(value);
+        if (!par || *par < 0.01 || *par > 100.0) return bad("a pixel aspect ratio from 0.01 to 100");
+        o.pixelAspectRatio = *par;
+    } else if (name == "--source") {
+        if (value.empty()) return bad("a PNG file");
+        o.source = value;
+    } else if (name == "--set") {
+        const std::size_t equals = value.find('=');
+        if (equals == std::string::npos || trimBlanks(std::string_view(value).substr(0, equals)).empty()) {
+            return bad("\"Name=value\"");
+        }
+        o.settings.push_back(
+            {std::string(trimBlanks(std::string_view(value).substr(0, equals))), value.substr(equals + 1)});
+    } else if (name == "--out") {
+        if (value.empty()) return bad("a file name pattern such as clock_####.png");
+        o.out = value;
+    }
+    return {};
+}
+
+std::string setMode(Options& o, Mode mode) {
+    if (o.mode != Mode::Render && o.mode != mode) return "--list-params and --text cannot be combined";
+    o.mode = mode;
+    return {};
+}
+
+std::string checkCombinations(const Options& o) {
+    if (o.mode == Mode::Help) return {};
+    if (o.source && o.context == Context::Generator) {
+        return "--source needs the filter context; the generator context has no source clip";
+    }
+    if (o.mode != Mode::Render) return {};
+    if (!o.out) return "no --out given: say where to write the frames, e.g. --out clock_####.png";
+    if (o.frames.count() > 1 && !hasFramePlaceholder(*o.out)) {
+        return "--out " + quoted(*o.out) + " has no #### for the frame number, but " +
+               std::to_string(o.frames.count()) + " frames are to be written";
+    }
+    return {};
+}
+
+}  // namespace
+
+Context Options::resolvedContext() const {
+    if (context) return *context;
+    return source ? Context::Filter : Context::Generator;
+}
+
+ParseResult parseArguments(const std::vector<std::string>& args) {
+    ParseResult result;
+    Options& o = result.options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h") {
+            o.mode = Mode::Help;
+            continue;
+        }
+        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+            result.error = "unexpected argument " + quoted(arg) + "; options start with --";
+            return result;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        const OptionSpec* spec = findOption(name);
+        if (spec == nullptr) {
+            result.error = unknownOption(name);
+            return result;
+        }
+        if (!spec->takesValue) {
+            if (equals != std::string::npos) {
+                result.error = name + " takes no value";
+                return result;
+            }
+            std::string error;
+            if (name == "--list-params") error = setMode(o, Mode::ListParams);
+            if (name == "--text") error = setMode(o, Mode::Text);
+            if (name == "--progress") o.progress = ProgressMode::Always;
+            if (name == "--quiet") o.progress = ProgressMode::Never;
+            if (name == "--help") o.mode = Mode::Help;
+            if (!error.empty()) {
+                result.error = error;
+                return result;
+            }
+            continue;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            result.error = name + " needs a value";
+            return result;
+        }
+        const std::string error = applyValue(o, name, value);
+        if (!error.empty()) {
+            result.error = error;
+            return result;
+        }
+    }
+    result.error = checkCombinations(o);
+    return result;
+}
+
+const char* contextName(Context context) { return context == Context::Filter ? "filter" : "generator"; }
+
+const char* ofxContextName(Context context) {
+    return context == Context::Filter ? kOfxImageEffectContextFilter : kOfxImageEffectContextGenerator;
+}
+
+std::string usageText() {
+    return R"(Usage: horavex-render [options] --out PATTERN      render frames to PNG files
+       horavex-render [options] --list-params       show the parameter set
+       horavex-render [options] --text              print each frame's time text
+
+Loads the Horavex OFX plug-in from its bundle, as an OFX host does, and
+renders frames with it.
+
+Options:
+  --bundle PATH         the plug-in bundle (default: Horavex.ofx.bundle beside
+                        the folder of this program)
+  --plugin ID           the plug-in in the bundle (default de.quandel.horavex)
+  --context C           generator or filter (default: filter with --source,
+                        else generator)
+  --size WxH            frame size in pixels (default: the source's size, else
+                        1920x1080); each side 1 to 16384
+  --depth D             8, 16 or float pixels (default 8)
+  --frames A-B          the frames to render, or one frame N (default 0)
+  --fps R               frames per second of the timeline (default 25)
+  --par P               pixel aspect ratio (default 1)
+  --source FILE.png     the filter context's source; #### in the name takes
+                        the frame number (default: a built-in test pattern)
+  --set "Name=value"    set a parameter by the name a host sees; repeatable.
+                        Numbers; booleans on/off, true/false, 1/0; choices by
+                        index or option label; RGBA as r,g,b,a; 2D as x,y;
+                        strings as they are
+  --out PATTERN         PNG files to write; #### becomes the frame number,
+                        zero-padded to the number of #. 8-bit frames give
+                        8-bit PNG, 16-bit and float frames 16-bit PNG
+  --list-params         show the parameters as a host's panel would
+  --text                print "frame time-text" lines instead of rendering
+  --progress, --quiet   always / never show progress (default: only when
+                        stderr is a terminal)
+  --help                show this text
+
+Exit codes: 0 done, 1 a render failed, 2 bad command line or parameter value,
+3 the bundle does not load or lacks the plug-in, 4 a file cannot be read or
+written.
+)";
+}
+
+}  // namespace horavex::cli

@@ -1,0 +1,68 @@
+// The command line of horavex-render: what to load, what to render and where
+// to put it. Parsing checks every option and value on its own and the
+// combinations that cannot work; what needs the plug-in (parameter names
+// and their values) is checked once it is loaded.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/render/ValueParsing.h"
+
+namespace horavex::cli {
+
+inline constexpr const char kProgramName[] = "horavex-render";
+inline constexpr const char kDefaultPluginId[] = "de.quandel.horavex";
+
+enum class Mode { Render, ListParams, Text, Help };
+enum class Context { Generator, Filter };
+enum class ProgressMode { Auto, Always, Never };
+
+// One --set "Name=value": split at the first '='.
+struct Setting {
+    std::string name;
+    std::string value;
+};
+
+struct Options {
+    Mode mode = Mode::Render;
+    std::optional<std::string> bundle;
+    std::string pluginId = kDefaultPluginId;
+    // Without --context: the filter context when a source is given, else
+    // the generator context.
+    std::optional<Context> context;
+    // Without --size: the source image's size, else kDefaultSize.
+    std::optional<FrameSize> size;
+    PixelDepth depth = PixelDepth::Byte;
+    FrameRange frames{0, 0};
+    double fps = 25.0;
+    double pixelAspectRatio = 1.0;
+    std::optional<std::string> source;
+    std::vector<Setting> settings;
+    std::optional<std::string> out;
+    ProgressMode progress = ProgressMode::Auto;
+
+    Context resolvedContext() const;
+};
+
+inline constexpr FrameSize kDefaultSize{1920, 1080};
+
+struct ParseResult {
+    Options options;
+    // Empty when the command line is good; else one line saying what is
+    // wrong with it.
+    std::string error;
+    bool ok() const { return error.empty(); }
+};
+
+// `args` without the program name. "--name value" and "--name=value" both
+// work.
+ParseResult parseArguments(const std::vector<std::string>& args);
+
+std::string usageText();
+
+const char* contextName(Context context);  // "generator" or "filter"
+const char* ofxContextName(Context context);
+
+}  // namespace horavex::cli

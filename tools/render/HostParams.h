@@ -1,0 +1,24 @@
+// The bridge between the host's parameter objects and the command line:
+// reading what each parameter declares, and giving --set values to an
+// instance's parameters.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/Param.h"
+#include "tools/render/Arguments.h"
+#include "tools/render/ParamValues.h"
+
+namespace horavex::cli {
+
+ParamDescription describeParam(const host::Param& param);
+// Definition order.
+std::vector<ParamDescription> describeParams(const host::ParamSet& params);
+
+// Applies the settings in their order (a later one wins). Returns one error
+// line for the first unknown name or bad value, naming the closest
+// parameter names for an unknown one; empty when all applied.
+std::string applySettings(host::ParamSet& params, const std::vector<Setting>& settings);
+
+}  // namespace horavex::cli

@@ -1,0 +1,115 @@
+// horavex-render: renders frames of the Horavex plug-in on the command line,
+// through the in-tree OFX host, for people without a host at hand, for tests
+// and for benchmarks. Run with --help for the options.
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "tools/render/Arguments.h"
+#include "tools/render/HostParams.h"
+#include "tools/render/ParamPanel.h"
+#include "tools/render/RenderFrames.h"
+#include "tools/render/RenderSession.h"
+#include "tools/render/TimeTextLines.h"
+
+namespace horavex::cli {
+
+namespace {
+
+void printError(const std::string& message) {
+    std::fprintf(stderr, "%s: error: %s\n", kProgramName, message.c_str());
+}
+
+std::string panelTitle(const PluginSession& session, Context context) {
+    const host::PropertySet& props = session.host->descriptor().props();
+    std::string label = session.plugin->pluginIdentifier;
+    if (props.type(kOfxPropLabel) == host::PropertyType::String && props.dimension(kOfxPropLabel) > 0) {
+        label = props.getString(kOfxPropLabel, 0);
+    }
+    return label + " " + std::to_string(session.plugin->pluginVersionMajor) + "." +
+           std::to_string(session.plugin->pluginVersionMinor) + " (" + session.plugin->pluginIdentifier + "), " +
+           contextName(context) + " context: " + std::to_string(session.effect->params().size()) +
+           " parameters\nNames as a host sees them; set one with --set \"Name=value\".";
+}
+
+void writeStdout(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+        throw CliError(kExitFile, "cannot write to the standard output");
+    }
+}
+
+bool wantsProgress(ProgressMode mode) {
+    if (mode == ProgressMode::Always) return true;
+    if (mode == ProgressMode::Never) return false;
+    return isatty(STDERR_FILENO) == 1;
+}
+
+int run(const std::vector<std::string>& args) {
+    const ParseResult parsed = parseArguments(args);
+    if (!parsed.ok()) {
+        throw CliError(kExitBadCommandLine, parsed.error + " (--help shows the options)");
+    }
+    const Options& options = parsed.options;
+    if (options.mode == Mode::Help) {
+        writeStdout(usageText());
+        return kExitDone;
+    }
+
+    const Context context = options.resolvedContext();
+    // The source decides the frame size, so it is read before anything else.
+    const std::optional<RgbaImage> firstSource =
+        options.mode == Mode::Render ? readFirstSource(options) : std::nullopt;
+    const FrameSize size = resolveFrameSize(options, firstSource);
+
+    host::EffectConfig config;
+    config.frameRate = options.fps;
+    config.pixelAspectRatio = options.pixelAspectRatio;
+    config.projectSize = OfxPointD{size.width * options.pixelAspectRatio, static_cast<double>(size.height)};
+    config.duration = static_cast<double>(options.frames.count());
+    const PluginSession session =
+        openSession(options.bundle ? std::filesystem::path(*options.bundle) : defaultBundlePath(), options.pluginId,
+                    context, config);
+
+    const std::string settingError = applySettings(session.effect->params(), options.settings);
+    if (!settingError.empty()) throw CliError(kExitBadCommandLine, settingError);
+
+    switch (options.mode) {
+        case Mode::ListParams:
+            writeStdout(formatParamPanel(panelTitle(session, context), describeParams(session.effect->params())));
+            break;
+        case Mode::Text:
+            for (int64_t frame = options.frames.first; frame <= options.frames.last; ++frame) {
+                writeStdout(timeTextLine(session.effect->params(), frame, options.fps) + "\n");
+            }
+            break;
+        case Mode::Render:
+            renderFrames(*session.effect, options, size, firstSource, wantsProgress(options.progress));
+            break;
+        case Mode::Help:
+            break;
+    }
+    if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+    return kExitDone;
+}
+
+}  // namespace
+
+}  // namespace horavex::cli
+
+int main(int argc, char** argv) {
+    using namespace horavex::cli;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    try {
+        return run(args);
+    } catch (const CliError& e) {
+        printError(e.what());
+        return e.exitCode();
+    } catch (const std::exception& e) {
+        printError(std::string("unexpected failure: ") + e.what());
+        return kExitRenderFailed;
+    }
+}

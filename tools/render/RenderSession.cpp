@@ -1,0 +1,79 @@
+#include "tools/render/RenderSession.h"
+
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+#include "tools/render/StatusNames.h"
+
+namespace horavex::cli {
+
+namespace {
+
+bool accepted(OfxStatus status) { return status == kOfxStatOK || status == kOfxStatReplyDefault; }
+
+std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+std::filesystem::path defaultBundlePath() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return "Horavex.ofx.bundle";
+    return (self.parent_path() / ".." / "Horavex.ofx.bundle").lexically_normal();
+}
+
+PluginSession openSession(const std::filesystem::path& bundle, const std::string& pluginId, Context context,
+                          const host::EffectConfig& config) {
+    PluginSession session;
+    try {
+        session.library = std::make_unique<host::PluginLibrary>(host::PluginLibrary::open(bundle));
+    } catch (const std::exception& e) {
+        throw CliError(kExitBundle, std::string("cannot load the plug-in bundle: ") + e.what());
+    }
+    session.plugin = session.library->findPlugin(pluginId);
+    if (session.plugin == nullptr) {
+        std::string found;
+        for (int i = 0; i < session.library->pluginCount(); ++i) {
+            const OfxPlugin* plugin = session.library->plugin(i);
+            if (plugin == nullptr || plugin->pluginIdentifier == nullptr) continue;
+            found += (found.empty() ? "" : ", ") + quoted(plugin->pluginIdentifier);
+        }
+        throw CliError(kExitBundle, quoted(bundle.string()) + " has no plug-in " + quoted(pluginId) +
+                                        (found.empty() ? "" : " (it has " + found + ")"));
+    }
+
+    session.host = std::make_unique<host::Host>();
+    try {
+        session.host->bind(session.plugin, session.library->bundlePath().string());
+    } catch (const std::exception& e) {
+        throw CliError(kExitBundle, std::string("cannot use the plug-in: ") + e.what());
+    }
+    const OfxStatus loaded = session.host->load();
+    if (!accepted(loaded)) {
+        throw CliError(kExitBundle, "the plug-in failed to load: OfxActionLoad returned " + describeStatus(loaded));
+    }
+    const OfxStatus described = session.host->describe();
+    if (!accepted(described)) {
+        throw CliError(kExitBundle,
+                       "the plug-in failed to describe itself: OfxActionDescribe returned " + describeStatus(described));
+    }
+
+    const host::PropertySet& props = session.host->descriptor().props();
+    const char* wanted = ofxContextName(context);
+    if (props.type(kOfxImageEffectPropSupportedContexts) == host::PropertyType::String) {
+        const std::vector<std::string> contexts = props.getStrings(kOfxImageEffectPropSupportedContexts);
+        if (std::find(contexts.begin(), contexts.end(), wanted) == contexts.end()) {
+            throw CliError(kExitBadCommandLine,
+                           std::string("the plug-in does not offer the ") + contextName(context) + " context");
+        }
+    }
+    try {
+        session.effect = session.host->createEffect(wanted, config);
+    } catch (const std::exception& e) {
+        throw CliError(kExitBundle, std::string("cannot make an instance of the plug-in: ") + e.what());
+    }
+    return session;
+}
+
+}  // namespace horavex::cli
