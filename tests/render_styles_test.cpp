@@ -1,0 +1,229 @@
+// The three clock styles rendered through the in-tree host, checked by what
+// follows from their geometry rather than against stored pictures.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "drawing/AnalogueClockDrawer.h"
+#include "drawing/DigitalText.h"
+#include "drawing/Graphics.h"
+#include "drawing/LEDClockDrawer.h"
+#include "support/HostBuilders.h"
+
+namespace horavex::host::testing {
+namespace {
+
+constexpr int kWidth = 400;
+constexpr int kHeight = 300;
+constexpr OfxRectI kFrame{0, 0, kWidth, kHeight};
+
+bool sameColour(const Rgba& p, const Rgba& q, double tolerance = 1e-6) {
+    return std::abs(p.r - q.r) <= tolerance && std::abs(p.g - q.g) <= tolerance &&
+           std::abs(p.b - q.b) <= tolerance && std::abs(p.a - q.a) <= tolerance;
+}
+
+// Drawing rows count down from the top; image rows count up from the bottom.
+Rgba atDrawing(const ImageBuffer& image, int64_t x, int64_t y) {
+    return readPixel(image, static_cast<int>(x), kHeight - 1 - static_cast<int>(y));
+}
+
+class Styles : public ::testing::Test {
+protected:
+    void load(const char* context, const char* depth = kOfxBitDepthByte) {
+        session = loadEffect(context);
+        images = attachFrame(*session.effect, imageSpec(kFrame, depth));
+        if (images.source) {
+            fillPattern(*images.source, 11);
+        }
+        Effect& e = *session.effect;
+        e.param("Main Colour").setDoubleN({1.0, 0.0, 0.0, 1.0});
+        e.param("Background Colour").setDoubleN({0.0, 0.0, 1.0, 1.0});
+        e.param("ClockSize").setDouble(0.35);
+    }
+    PluginSession session;
+    FrameImages images;
+};
+
+TEST_F(Styles, LedSegmentsAreExactRectanglesOfTheMainColour) {
+    for (const char* depth : {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat}) {
+        SCOPED_TRACE(depth);
+        load(kOfxImageEffectContextFilter, depth);
+        session.effect->param("ClockChoice").setInt(2);
+        session.effect->param("Dig Clock Format").setInt(4);  // hh:mm
+        session.effect->param("Start Hour").setInt(18);
+        session.effect->param("Start Minute").setInt(8);
+        ASSERT_EQ(session.effect->render(0.0, kFrame), kOfxStatOK);
+
+        // Centre (200, 150); text base 300 x 35 / 2 / 100 = 52; LED size 35.
+        LEDClockDrawer led;
+        led.setScale(LEDClockDrawer::sizeFromTextBase(52), 1.0f);
+        const std::wstring text = L"18:08";
+        const int64_t top = 150 - led.Y(25);
+        const int64_t left = static_cast<int64_t>(200 - (led.X(45) * 5) / 2.0 + led.X(10));
+        size_t segmentPixels = 0;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const GlyphRectangles glyph = led.glyphRectangles(text[i], left + int64_t{led.X(45)} * i, top);
+            for (size_t r = 0; r < glyph.count; ++r) {
+                const IntRect& rect = glyph.rects[r];
+                for (int64_t y = rect.y; y < rect.y + rect.height; ++y) {
+                    for (int64_t x = rect.x; x < rect.x + rect.width; ++x) {
+                        ASSERT_TRUE(sameColour(atDrawing(*images.output, x, y), Rgba{1, 0, 0, 1}))
+                            << "segment pixel " << x << "," << y;
+                        ++segmentPixels;
+                    }
+                }
+            }
+        }
+        EXPECT_GT(segmentPixels, 100u);
+        // Between the digits the box shows its colour, opaque.
+        EXPECT_TRUE(sameColour(atDrawing(*images.output, left - led.X(10) + 1, top - led.Y(5) + 1), Rgba{0, 0, 1, 1}));
+    }
+}
+
+TEST_F(Styles, KeyingPunchesTheKeyColourOutOfTheClock) {
+    load(kOfxImageEffectContextFilter);
+    Effect& e = *session.effect;
+    e.param("ClockChoice").setInt(2);
+    e.param("Key Colour").setDoubleN({1.0, 0.0, 0.0, 1.0});
+    e.param("Use Key Colour").setInt(1);
+    ASSERT_EQ(e.render(0.0, kFrame), kOfxStatOK);
+    // The top segment of the first digit "0" of 00:00:00.000.
+    LEDClockDrawer led;
+    led.setScale(LEDClockDrawer::sizeFromTextBase(52), 1.0f);
+    const int64_t top = 150 - led.Y(25);
+    const int64_t left = static_cast<int64_t>(200 - (led.X(45) * 12) / 2.0 + led.X(10));
+    ASSERT_GE(led.Y(5), 1);
+    EXPECT_TRUE(sameColour(atDrawing(*images.output, left + 1, top), Rgba{0, 0, 0, 0}));
+    // The box around it keeps its own colour.
+    EXPECT_TRUE(sameColour(atDrawing(*images.output, left - led.X(10) + 1, top - 1), Rgba{0, 0, 1, 1}));
+}
+
+TEST_F(Styles, AnalogueDialHandsAndSurroundings) {
+    for (const char* context : {kOfxImageEffectContextFilter, kOfxImageEffectContextGenerator}) {
+        SCOPED_TRACE(context);
+        load(context);
+        Effect& e = *session.effect;
+        e.param("Start Hour").setInt(3);
+        e.param("Hour Colour").setDoubleN({0.0, 1.0, 0.0, 1.0});
+        e.param("Use Hour Colour").setInt(1);
+        e.param("Second Length").setDouble(0.0);
+        e.param("Minute Length").setDouble(0.0);
+        ASSERT_EQ(e.render(0.0, kFrame), kOfxStatOK);
+
+        // radius = 0.35 x 300 / 2 = 52 around (200, 150).
+        const int r = 52;
+        const Rgba hour{0, 1, 0, 1};
+        const Rgba dial{0, 0, 1, 1};
+        // 3 o'clock: the hour hand points right, half the radius long.
+        EXPECT_TRUE(sameColour(atDrawing(*images.output, 200 + r / 5, 150), hour));
+        EXPECT_TRUE(sameColour(atDrawing(*images.output, 200 - r * 2 / 5, 150), dial));
+        EXPECT_TRUE(sameColour(atDrawing(*images.output, 200, 150 + r / 2), dial));
+        EXPECT_TRUE(sameColour(atDrawing(*images.output, 200, 150 - r / 2), dial));
+
+        // Outside the clock area the output is the source, or transparent black.
+        const RectF area = AnalogueClockDrawer::clockArea(200, kHeight - 150, r, 1.0);
+        const OfxRectI clock{static_cast<int>(area.x), static_cast<int>(area.y),
+                             static_cast<int>(area.x + area.width), static_cast<int>(area.y + area.height)};
+        size_t differing = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if (x >= clock.x1 && x < clock.x2 && y >= clock.y1 && y < clock.y2) {
+                    continue;
+                }
+                const Rgba expected = images.source ? readPixel(*images.source, x, y) : Rgba{0, 0, 0, 0};
+                differing += sameColour(readPixel(*images.output, x, y), expected, 0.0) ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(differing, 0u);
+        // In the generator the corners of the clock area, outside the dial, stay empty.
+        if (!images.source) {
+            EXPECT_TRUE(sameColour(readPixel(*images.output, clock.x1 + 1, clock.y1 + 1), Rgba{0, 0, 0, 0}));
+        }
+    }
+}
+
+TEST_F(Styles, DigitalBoxIsCentredAndTenPercentWiderThanTheText) {
+    load(kOfxImageEffectContextFilter);
+    Effect& e = *session.effect;
+    e.param("ClockChoice").setInt(1);
+    e.param("Dig Clock Format").setInt(3);  // hh:mm:ss
+    e.param("Start Hour").setInt(12);
+    e.param("Start Minute").setInt(34);
+    e.param("Start Second").setDouble(56.0);
+    ASSERT_EQ(e.render(0.0, kFrame), kOfxStatOK);
+
+    // Measure the same text the way the clock does, in Arial at its em size.
+    DrawingSurface surface;
+    const DrawingTarget* target = surface.create(8, 8, 32, false);
+    ASSERT_NE(target, nullptr);
+    auto graphics = createGraphics(target);
+    const int32_t em = digitalEmSize(52, 27);
+    auto font = graphics->createFont(u"Arial", static_cast<float>(em), 0);
+    const RectF bound = graphics->measureString(L"12:34:56", *font, PointF{200.0f, 150.0f});
+    ASSERT_GT(bound.width, 0.0f);
+    const DigitalTextBox box = digitalTextBox(bound.width, bound.height, 200, 150, kHeight);
+    EXPECT_NEAR(box.left + box.width / 2.0, 200.0, 1.0);
+    EXPECT_NEAR(box.width, bound.width * 1.1, 1.0);
+
+    // Just inside the box's left and right edges: the box colour; just outside: the source.
+    const int midY = box.top + box.height / 2;
+    for (int x : {box.left, box.left + box.width - 1}) {
+        EXPECT_TRUE(sameColour(atDrawing(*images.output, x, midY), Rgba{0, 0, 1, 1})) << x;
+    }
+    for (int x : {box.left - 1, box.left + box.width}) {
+        const int y = kHeight - 1 - midY;
+        EXPECT_TRUE(sameColour(readPixel(*images.output, x, y), readPixel(*images.source, x, y), 0.0)) << x;
+    }
+    // Some pixels of the text carry the main colour.
+    size_t textPixels = 0;
+    for (int y = box.top; y < box.top + box.height; ++y) {
+        for (int x = box.left; x < box.left + box.width; ++x) {
+            textPixels += sameColour(atDrawing(*images.output, x, y), Rgba{1, 0, 0, 1}) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(textPixels, 20u);
+}
+
+struct OddFrame {
+    int width;
+    int height;
+    double aspect;
+};
+
+class OddSizes : public ::testing::TestWithParam<std::tuple<OddFrame, int, const char*>> {};
+
+TEST_P(OddSizes, EveryStyleRendersInBothContexts) {
+    const auto [frame, style, depth] = GetParam();
+    for (const char* context : {kOfxImageEffectContextFilter, kOfxImageEffectContextGenerator}) {
+        PluginSession session = loadEffect(context);
+        ImageSpec spec = imageSpec({0, 0, frame.width, frame.height}, depth);
+        spec.pixelAspectRatio = frame.aspect;
+        FrameImages images = attachFrame(*session.effect, spec);
+        session.effect->param("ClockChoice").setInt(style);
+        session.effect->param("Dig Clock Format").setInt(12);
+        EXPECT_EQ(session.effect->render(1234.0, {0, 0, frame.width, frame.height}), kOfxStatOK);
+        EXPECT_EQ(session.host->images().outstanding(), 0u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, OddSizes,
+                         ::testing::Combine(::testing::Values(OddFrame{1, 1, 1.0}, OddFrame{7, 3, 1.0},
+                                                              OddFrame{1920, 1080, 2.0}),
+                                            ::testing::Values(0, 1, 2),
+                                            ::testing::Values(kOfxBitDepthByte, kOfxBitDepthShort,
+                                                              kOfxBitDepthFloat)));
+
+TEST(LargeFrame, EveryStyleRendersAt4096x2160) {
+    PluginSession session = loadEffect(kOfxImageEffectContextFilter);
+    FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 4096, 2160}));
+    for (int style : {0, 1, 2}) {
+        session.effect->param("ClockChoice").setInt(style);
+        EXPECT_EQ(session.effect->render(0.0, {0, 0, 4096, 2160}), kOfxStatOK);
+        // The clock's centre is drawn, opaque, in every style.
+        EXPECT_DOUBLE_EQ(readPixel(*images.output, 2048, 1080).a, 1.0) << style;
+    }
+}
+
+}  // namespace
+}  // namespace horavex::host::testing
