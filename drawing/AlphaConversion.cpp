@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 namespace horavex {
 namespace {
@@ -41,15 +42,19 @@ void convertArea(const DrawingTarget& target, const PixelArea& area, const Chann
     if (target.pixels == nullptr || area.empty()) {
         return;
     }
+    const size_t count = static_cast<size_t>(area.right - area.left);
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint8_t* pixel = drawingRowAddress(target, y) + static_cast<size_t>(area.left) * 4;
-        for (int32_t x = area.left; x < area.right; ++x, pixel += 4) {
-            const uint32_t alpha = pixel[3];
-            if (alpha != 0u && alpha != 255u) {
+        for (size_t i = 0; i < count; ++i, pixel += 4) {
+            uint32_t word;
+            std::memcpy(&word, pixel, sizeof word);
+            const uint32_t alpha = word >> 24;
+            // Only alpha 1..254 differs between the two forms.
+            if (alpha - 1u < 254u) {
                 const uint8_t* row = table.data() + alpha * 256u;
-                pixel[0] = row[pixel[0]];
-                pixel[1] = row[pixel[1]];
-                pixel[2] = row[pixel[2]];
+                word = (word & 0xFF000000u) | (uint32_t{row[(word >> 16) & 0xFFu]} << 16) |
+                       (uint32_t{row[(word >> 8) & 0xFFu]} << 8) | uint32_t{row[word & 0xFFu]};
+                std::memcpy(pixel, &word, sizeof word);
             }
         }
     }

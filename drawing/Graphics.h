@@ -56,7 +56,7 @@ public:
                                              int styleBits) = 0;
 
     // The bounding box, in pixels, of the whole line laid out from origin.
-    // (0, 0, 0, 0) when the font is not usable.
+    // (0, 0, 0, 0) when the font is not usable or there is no pixel memory.
     virtual RectF measureString(std::wstring_view text, const Font& font, PointF origin) = 0;
 
     // Draws the line centred horizontally and vertically in the layout

@@ -27,17 +27,25 @@ constexpr size_t kMaxIdleBytes = size_t{512} << 20;
 
 class IdleBuffers {
 public:
+    // The smallest idle buffer that holds bytes without wasting more than
+    // as much again; its whole capacity is zero.
     bool take(size_t bytes, PixelMemory& out) {
         std::lock_guard<std::mutex> guard(mutex_);
+        size_t best = buffers_.size();
         for (size_t i = 0; i < buffers_.size(); ++i) {
-            if (buffers_[i].size() == bytes) {
-                idleBytes_ -= bytes;
-                out = std::move(buffers_[i]);
-                buffers_.erase(buffers_.begin() + static_cast<std::ptrdiff_t>(i));
-                return true;
+            const size_t capacity = buffers_[i].capacity();
+            if (capacity >= bytes && capacity / 2 <= bytes &&
+                (best == buffers_.size() || capacity < buffers_[best].capacity())) {
+                best = i;
             }
         }
-        return false;
+        if (best == buffers_.size()) {
+            return false;
+        }
+        idleBytes_ -= buffers_[best].capacity();
+        out = std::move(buffers_[best]);
+        buffers_.erase(buffers_.begin() + static_cast<std::ptrdiff_t>(best));
+        return true;
     }
 
     // Keeps the newest buffers; returns whatever no longer fits, for freeing
@@ -45,11 +53,11 @@ public:
     std::vector<PixelMemory> put(PixelMemory&& memory) {
         std::vector<PixelMemory> evicted;
         std::lock_guard<std::mutex> guard(mutex_);
-        const size_t bytes = memory.size();
+        const size_t bytes = memory.capacity();
         buffers_.push_back(std::move(memory));
         idleBytes_ += bytes;
         while (!buffers_.empty() && (buffers_.size() > kMaxIdleBuffers || idleBytes_ > kMaxIdleBytes)) {
-            idleBytes_ -= buffers_.front().size();
+            idleBytes_ -= buffers_.front().capacity();
             evicted.push_back(std::move(buffers_.front()));
             buffers_.erase(buffers_.begin());
         }
@@ -73,6 +81,7 @@ IdleBuffers& idleBuffers() {
 PixelMemory::PixelMemory(PixelMemory&& other) noexcept
     : mapping_(std::exchange(other.mapping_, nullptr)),
       mappingBytes_(std::exchange(other.mappingBytes_, 0)),
+      capacity_(std::exchange(other.capacity_, 0)),
       data_(std::exchange(other.data_, nullptr)),
       size_(std::exchange(other.size_, 0)) {}
 
@@ -81,6 +90,7 @@ PixelMemory& PixelMemory::operator=(PixelMemory&& other) noexcept {
         free();
         mapping_ = std::exchange(other.mapping_, nullptr);
         mappingBytes_ = std::exchange(other.mappingBytes_, 0);
+        capacity_ = std::exchange(other.capacity_, 0);
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
     }
@@ -92,11 +102,12 @@ bool PixelMemory::allocate(size_t bytes) noexcept {
     if (bytes == 0) {
         return false;
     }
-    if (idleBuffers().take(bytes, *this)) {
-        return true;
-    }
     const long pageResult = sysconf(_SC_PAGESIZE);
     const size_t page = pageResult > 0 ? static_cast<size_t>(pageResult) : 4096;
+    if (idleBuffers().take(bytes, *this)) {
+        place(page, bytes);
+        return true;
+    }
     const size_t rounded = (bytes / page + (bytes % page != 0 ? 1 : 0)) * page;
     if (rounded < bytes || rounded > std::numeric_limits<size_t>::max() - 2 * page) {
         return false;
@@ -111,12 +122,19 @@ bool PixelMemory::allocate(size_t bytes) noexcept {
     mprotect(base + page + rounded, page, PROT_NONE);
     mapping_ = mapping;
     mappingBytes_ = total;
+    capacity_ = rounded;
+    place(page, bytes);
+    return true;
+}
+
+void PixelMemory::place(size_t page, size_t bytes) noexcept {
     // The buffer ends exactly at the upper guard page; the slack before it is
     // poisoned for the address sanitizer.
-    data_ = base + page + (rounded - bytes);
+    uint8_t* usable = static_cast<uint8_t*>(mapping_) + page;
+    HORAVEX_UNPOISON(usable, capacity_);
+    data_ = usable + (capacity_ - bytes);
     size_ = bytes;
-    HORAVEX_POISON(base + page, rounded - bytes);
-    return true;
+    HORAVEX_POISON(usable, capacity_ - bytes);
 }
 
 void PixelMemory::free() noexcept {
@@ -126,6 +144,7 @@ void PixelMemory::free() noexcept {
     }
     mapping_ = nullptr;
     mappingBytes_ = 0;
+    capacity_ = 0;
     data_ = nullptr;
     size_ = 0;
 }

@@ -29,11 +29,16 @@ public:
     void recycle() noexcept;
 
     uint8_t* data() const noexcept { return data_; }
+    size_t capacity() const noexcept { return capacity_; }
     size_t size() const noexcept { return size_; }
 
 private:
+    // Puts a buffer of bytes at the end of the usable pages.
+    void place(size_t page, size_t bytes) noexcept;
+
     void* mapping_ = nullptr;
     size_t mappingBytes_ = 0;
+    size_t capacity_ = 0;  // usable bytes between the guard pages
     uint8_t* data_ = nullptr;
     size_t size_ = 0;
 };

@@ -93,6 +93,19 @@ TEST(DrawingSurfaceRelease, MemoryGivenUpAfterDrawingComesBackZeroed) {
     }
 }
 
+TEST(DrawingSurfaceRelease, ASmallerSurfaceAfterAFullyWrittenOneStartsZero) {
+    {
+        DrawingSurface large;
+        ASSERT_NE(large.create(300, 200, 32, false), nullptr);
+        std::memset(large.bits(), 0xEE, large.sizeBytes());
+    }
+    DrawingSurface smaller;
+    ASSERT_NE(smaller.create(300, 150, 32, false), nullptr);
+    EXPECT_EQ(smaller.sizeBytes(), 300u * 150u * 4u);
+    EXPECT_TRUE(allZero(smaller.pixels(), smaller.sizeBytes()));
+    std::memset(smaller.bits(), 0x11, smaller.sizeBytes());
+}
+
 TEST(DrawingSurfaceClearDrawn, ClearingTheDrawAreaLeavesTheWholePictureZero) {
     DrawingSurface surface;
     const DrawingTarget* target = surface.create(120, 80, 32, false);
