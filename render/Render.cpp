@@ -126,7 +126,7 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         const bool useKey = values.keyMode != 0;
         AbortPoll poll = [&instance] { return instance.aborted(); };
         runProcessorForDepth(resources.output.bitDepth, std::move(poll), useKey, drawRect, values.keyColour,
-                             record->surface->bits(), resources.source.data, resources.source.rect,
+                             record->surface->pixels(), resources.source.data, resources.source.rect,
                              resources.source.rowBytes, resources.output.data, resources.output.rect,
                              resources.output.rowBytes, static_cast<int>(record->surface->rowBytes()), renderWindow);
     }
