@@ -131,7 +131,7 @@ OfxStatus Host::record(std::string_view function, std::string_view argument, std
     return status;
 }
 
-void Host::bind(const OfxPlugin* plugin, std::string filePath) {
+void Host::bind(const OfxPlugin* plugin, std::string filePath, bool sendSetHost) {
     if (plugin == nullptr) throw std::runtime_error("no plug-in to bind");
     if (plugin->pluginApi == nullptr || std::strcmp(plugin->pluginApi, kOfxImageEffectPluginApi) != 0) {
         throw std::runtime_error(std::string("plug-in API '") + (plugin->pluginApi ? plugin->pluginApi : "(null)") +
@@ -146,10 +146,11 @@ void Host::bind(const OfxPlugin* plugin, std::string filePath) {
     plugin_ = plugin;
     filePath_ = std::move(filePath);
     contextDescriptors_.clear();
-    described_ = false;
+    contextStatuses_.clear();
+    describeStatus_.reset();
     descriptor_ = std::make_unique<ImageEffect>(this, EffectRole::Descriptor, "", kOfxTypeImageEffect);
     populateEffectDescriptor(descriptor_->props(), filePath_);
-    plugin_->setHost(&ofxHost_);
+    if (sendSetHost) plugin_->setHost(&ofxHost_);
 }
 
 const OfxPlugin* Host::plugin() const { return plugin_; }
@@ -213,8 +214,9 @@ ImageEffect* Host::descriptor(std::string_view context) {
 
 OfxStatus Host::describe() {
     ImageEffect& d = descriptor();
-    described_ = true;
-    return callAction(kOfxActionDescribe, d.handle(), nullptr, nullptr);
+    const OfxStatus status = callAction(kOfxActionDescribe, d.handle(), nullptr, nullptr);
+    describeStatus_ = status;
+    return status;
 }
 
 OfxStatus Host::describeInContext(std::string_view context) {
@@ -233,33 +235,34 @@ OfxStatus Host::describeInContext(std::string_view context) {
     PropertySet in("inArgs:" + std::string(kOfxImageEffectActionDescribeInContext), false);
     in.setHost(this);
     in.defineString(kOfxImageEffectPropContext, {ctx});
-    return callAction(kOfxImageEffectActionDescribeInContext, stored.handle(), in.handle(), nullptr);
+    const OfxStatus status = callAction(kOfxImageEffectActionDescribeInContext, stored.handle(), in.handle(), nullptr);
+    contextStatuses_[ctx] = status;
+    return status;
 }
+
+namespace {
+
+bool accepted(OfxStatus s) { return s == kOfxStatOK || s == kOfxStatReplyDefault; }
+
+}  // namespace
 
 std::unique_ptr<Effect> Host::makeEffect(std::string_view context, const EffectConfig& config) {
     if (plugin_ == nullptr) throw std::logic_error("no plug-in bound to the host");
-    if (!described_) {
-        const OfxStatus s = describe();
-        if (s != kOfxStatOK && s != kOfxStatReplyDefault) {
-            throw std::runtime_error("describe failed with status " + std::to_string(s));
-        }
+    const OfxStatus described = describeStatus_ ? *describeStatus_ : describe();
+    if (!accepted(described)) throw std::runtime_error("describe failed with status " + std::to_string(described));
+    auto it = contextStatuses_.find(context);
+    const OfxStatus inContext = it != contextStatuses_.end() ? it->second : describeInContext(context);
+    if (!accepted(inContext)) {
+        throw std::runtime_error("describe in context " + std::string(context) + " failed with status " +
+                                 std::to_string(inContext));
     }
-    ImageEffect* d = descriptor(context);
-    if (d == nullptr) {
-        const OfxStatus s = describeInContext(context);
-        if (s != kOfxStatOK && s != kOfxStatReplyDefault) {
-            throw std::runtime_error("describe in context " + std::string(context) + " failed with status " +
-                                     std::to_string(s));
-        }
-        d = descriptor(context);
-    }
-    return std::make_unique<Effect>(*this, *d, config);
+    return std::make_unique<Effect>(*this, *descriptor(context), config);
 }
 
 std::unique_ptr<Effect> Host::createEffect(std::string_view context, const EffectConfig& config) {
     std::unique_ptr<Effect> effect = makeEffect(context, config);
     const OfxStatus s = effect->create();
-    if (s != kOfxStatOK && s != kOfxStatReplyDefault) {
+    if (!accepted(s)) {
         throw std::runtime_error("create instance failed with status " + std::to_string(s));
     }
     return effect;

@@ -42,6 +42,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,8 +82,9 @@ public:
     // Checks the plug-in structure (non-null, "OfxImageEffectPluginAPI",
     // version 1, setHost and mainEntry present; std::runtime_error
     // otherwise), calls its setHost with this host and makes its effect
-    // descriptor. `filePath` becomes "OfxPluginPropFilePath".
-    void bind(const OfxPlugin* plugin, std::string filePath = {});
+    // descriptor. `filePath` becomes "OfxPluginPropFilePath". With
+    // `sendSetHost` false the plug-in never learns of the host (a fault).
+    void bind(const OfxPlugin* plugin, std::string filePath = {}, bool sendSetHost = true);
     const OfxPlugin* plugin() const;
     OfxHost* ofxHost();
     PropertySet& properties();
@@ -113,9 +115,9 @@ public:
     // Null when that context has not been described.
     ImageEffect* descriptor(std::string_view context);
 
-    // Builds an instance of the context (describing first, when describe or
-    // describe-in-context have not run; std::runtime_error if they fail);
-    // sends no action.
+    // Builds an instance of the context, describing first when describe or
+    // describe-in-context have not run; sends no action. Throws
+    // std::runtime_error when either description failed, now or before.
     std::unique_ptr<Effect> makeEffect(std::string_view context, const EffectConfig& config = {});
     // makeEffect then Effect::create; std::runtime_error if create fails.
     std::unique_ptr<Effect> createEffect(std::string_view context, const EffectConfig& config = {});
@@ -151,7 +153,8 @@ private:
     std::string filePath_;
     std::unique_ptr<ImageEffect> descriptor_;
     std::map<std::string, std::unique_ptr<ImageEffect>, std::less<>> contextDescriptors_;
-    bool described_ = false;
+    std::map<std::string, OfxStatus, std::less<>> contextStatuses_;
+    std::optional<OfxStatus> describeStatus_;
 
     CallLog calls_;
     mutable std::mutex actionsMutex_;

@@ -186,7 +186,7 @@ void Param::addKey(double time, const std::vector<double>& values) {
     setNumbersKey(time, values);
 }
 
-void Param::addKey(double time, std::string value) {
+void Param::addStringKey(double time, std::string value) {
     requireKind(ParamValueKind::String, 1);
     setStringKey(time, std::move(value));
 }

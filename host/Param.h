@@ -66,7 +66,7 @@ public:
     // Adds or replaces the key at `time` (numbers for numeric types, ints
     // given as whole doubles).
     void addKey(double time, const std::vector<double>& values);
-    void addKey(double time, std::string value);
+    void addStringKey(double time, std::string value);
     void removeAllKeys();
     // Back to the descriptor's (or this parameter's) "OfxParamPropDefault".
     void resetToDefault();

@@ -36,6 +36,11 @@ struct InstanceData {
 void setHost(OfxHost* host) { gHost = host; }
 
 OfxStatus describe(OfxImageEffectHandle effect) {
+    gProps = nullptr;
+    gEffects = nullptr;
+    gParams = nullptr;
+    gMemory = nullptr;
+    gMessages = nullptr;
     if (gHost == nullptr || gHost->fetchSuite == nullptr) return kOfxStatErrMissingHostFeature;
     gProps = static_cast<const OfxPropertySuiteV1*>(gHost->fetchSuite(gHost->host, kOfxPropertySuite, 1));
     gEffects = static_cast<const OfxImageEffectSuiteV1*>(gHost->fetchSuite(gHost->host, kOfxImageEffectSuite, 1));
