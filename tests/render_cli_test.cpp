@@ -649,6 +649,16 @@ TEST(RenderCliProgram, TextLinesFollowTheDigitalFormat) {
                                        "--set", "Start Hour=18", "--frames", "50"});
     ASSERT_EQ(date.exitCode, 0) << date.err;
     EXPECT_THAT(lines(date.out), ElementsAre("50 24.12.2024 18:00:02"));
+
+    // A free format may span lines; each frame still gets one.
+    const RunResult free = runProgram({"--text", "--set", "Dig Clock Format=Free Format", "--set",
+                                       "Dig Clock Free Format=%H\n%M", "--set", "Start Hour=7", "--frames", "0-1"});
+    ASSERT_EQ(free.exitCode, 0) << free.err;
+    EXPECT_THAT(lines(free.out), ElementsAre("0 07\\n00", "1 07\\n00"));
+
+    const RunResult stopped = runProgram({"--text", "--set", "Stop Second=0.02", "--frames", "0-2"});
+    ASSERT_EQ(stopped.exitCode, 0) << stopped.err;
+    EXPECT_THAT(lines(stopped.out), ElementsAre("0 00:00:00.000", "1 00:00:00.020", "2 00:00:00.020"));
 }
 
 TEST(RenderCliProgram, UnknownParametersNameTheClosestOnes) {

@@ -1,8 +1,6 @@
 #include "tools/render/Arguments.h"
 
-#include <algorithm>
 #include <array>
-#include <functional>
 
 #include "ofxapi/OfxNames.h"
 

@@ -3,8 +3,12 @@
 // and for benchmarks. Run with --help for the options.
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,6 +112,9 @@ int main(int argc, char** argv) {
     } catch (const CliError& e) {
         printError(e.what());
         return e.exitCode();
+    } catch (const std::bad_alloc&) {
+        printError("not enough memory for frames of this size and depth");
+        return kExitRenderFailed;
     } catch (const std::exception& e) {
         printError(std::string("unexpected failure: ") + e.what());
         return kExitRenderFailed;

@@ -1,5 +1,7 @@
 #include "tools/render/RenderSession.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <system_error>
 #include <vector>
@@ -14,7 +16,19 @@ bool accepted(OfxStatus status) { return status == kOfxStatOK || status == kOfxS
 
 std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// Like most hosts, the program never unmaps a plug-in binary it has
+// loaded: the plug-in's process-wide caches stay where they are until the
+// process ends, instead of being cut loose by dlclose.
+void keepMapped(const std::filesystem::path& binary) {
+    dlopen(binary.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
 }  // namespace
+
+PluginSession::~PluginSession() {
+    effect.reset();
+    if (loaded && host) host->unload();
+}
 
 std::filesystem::path defaultBundlePath() {
     std::error_code error;
@@ -31,6 +45,7 @@ PluginSession openSession(const std::filesystem::path& bundle, const std::string
     } catch (const std::exception& e) {
         throw CliError(kExitBundle, std::string("cannot load the plug-in bundle: ") + e.what());
     }
+    keepMapped(session.library->binaryPath());
     session.plugin = session.library->findPlugin(pluginId);
     if (session.plugin == nullptr) {
         std::string found;
@@ -53,6 +68,7 @@ PluginSession openSession(const std::filesystem::path& bundle, const std::string
     if (!accepted(loaded)) {
         throw CliError(kExitBundle, "the plug-in failed to load: OfxActionLoad returned " + describeStatus(loaded));
     }
+    session.loaded = true;
     const OfxStatus described = session.host->describe();
     if (!accepted(described)) {
         throw CliError(kExitBundle,

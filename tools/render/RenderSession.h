@@ -31,12 +31,19 @@ private:
     int exitCode_;
 };
 
-// Members go in reverse order: instance, host, library.
+// Ends like a host's session: the instance is destroyed, the plug-in gets
+// OfxActionUnload, then the host and the library go.
 struct PluginSession {
+    PluginSession() = default;
+    PluginSession(PluginSession&&) = default;
+    PluginSession& operator=(PluginSession&&) = delete;
+    ~PluginSession();
+
     std::unique_ptr<host::PluginLibrary> library;
     std::unique_ptr<host::Host> host;
     std::unique_ptr<host::Effect> effect;
     const OfxPlugin* plugin = nullptr;
+    bool loaded = false;
 };
 
 // Horavex.ofx.bundle in the folder above the running program's folder:
