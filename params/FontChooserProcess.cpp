@@ -76,6 +76,7 @@ public:
     }
 
     const posix_spawn_file_actions_t* actions() const { return &actions_; }
+    const posix_spawnattr_t* attributes() const { return &attributes_; }
 
 private:
     // Whatever the host opened without close-on-exec stays out of the child.
@@ -87,15 +88,22 @@ private:
 #endif
     }
 
-public:
-    const posix_spawnattr_t* attributes() const { return &attributes_; }
-
-private:
     posix_spawn_file_actions_t actions_{};
     posix_spawnattr_t attributes_{};
     bool actionsReady_ = false;
     bool attributesReady_ = false;
 };
+
+// A host running without standard input or output would have the pipe land
+// on 0 or 1, where the child's own redirections would overwrite it.
+int aboveStandardStreams(int fd) {
+    if (fd > STDERR_FILENO) {
+        return fd;
+    }
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+    ::close(fd);
+    return moved;
+}
 
 // Reads until end of file, or until more than an answer's worth has come: a
 // program that keeps talking is not answering, and once we stop listening
@@ -141,8 +149,11 @@ FontChooserAnswer runFontChooserProgram(const std::string& program, const FontCh
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         return {};
     }
-    FileDescriptor readEnd(fds[0]);
-    FileDescriptor writeEnd(fds[1]);
+    FileDescriptor readEnd(aboveStandardStreams(fds[0]));
+    FileDescriptor writeEnd(aboveStandardStreams(fds[1]));
+    if (readEnd.get() < 0 || writeEnd.get() < 0) {
+        return {};
+    }
 
     SpawnSetup setup;
     if (!setup.prepare(writeEnd.get())) {

@@ -92,5 +92,23 @@ TEST_F(FontChooserProcessTest, ChildGetsNoInputAndNoInheritedDescriptors) {
     ::close(leaked);
 }
 
+// A host may run with its standard streams closed; the pipe then gets their
+// numbers and the child must still answer through it.
+TEST_F(FontChooserProcessTest, WorksWhenTheHostHasNoStandardStreams) {
+    const std::string program = script("chooser", "echo cancelled");
+    const int savedIn = ::dup(STDIN_FILENO);
+    const int savedOut = ::dup(STDOUT_FILENO);
+    ASSERT_GE(savedIn, 0);
+    ASSERT_GE(savedOut, 0);
+    ::close(STDIN_FILENO);
+    ::close(STDOUT_FILENO);
+    const FontChooserOutcome outcome = runFontChooserProgram(program, {}).outcome;
+    ::dup2(savedIn, STDIN_FILENO);
+    ::dup2(savedOut, STDOUT_FILENO);
+    ::close(savedIn);
+    ::close(savedOut);
+    EXPECT_EQ(outcome, FontChooserOutcome::Cancelled);
+}
+
 }  // namespace
 }  // namespace horavex
