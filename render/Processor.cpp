@@ -1,215 +1,104 @@
 #include "render/Processor.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <type_traits>
 
 #include "render/PixelAddress.h"
+#include "render/PixelMath.h"
+#include "render/SurfaceRuns.h"
 
-// The blend is defined to the bit in single and double precision; this file is
-// built with -ffp-contract=off so no compiler fuses a product into a sum.
+// Built with -ffp-contract=off: see render/PixelMath.h.
 
 namespace horavex {
 namespace {
 
-constexpr std::size_t kSurfacePixelBytes = 4;
-
-// i / 255 in double precision: the same bits as dividing for every pixel.
-constexpr std::array<double, 256> kUnit = [] {
-    std::array<double, 256> table{};
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        table[i] = static_cast<double>(i) / 255.0;
-    }
-    return table;
-}();
-
-// Surface bytes in memory order.
-struct SurfacePixel {
-    unsigned char blue;
-    unsigned char green;
-    unsigned char red;
-    unsigned char alpha;
-};
-
-inline SurfacePixel loadSurfacePixel(const unsigned char* p) noexcept {
-    return SurfacePixel{p[0], p[1], p[2], p[3]};
-}
-
-// Host images promise no alignment to the pixel type; byte copies compile to
-// plain loads and stores.
-template <typename PIX>
-inline PIX loadPixel(const unsigned char* p) noexcept {
-    PIX value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
-
-template <typename PIX>
-inline void storePixel(unsigned char* p, const PIX& value) noexcept {
-    std::memcpy(p, &value, sizeof value);
-}
-
-// Leading surface pixels with all four bytes zero: pixels no fill touched.
-// Such runs go to memmove/memset instead of the per-pixel path.
-inline std::size_t undrawnRun(const unsigned char* draw, std::size_t count) noexcept {
-    std::size_t i = 0;
-    while (i + 4 <= count) {
-        std::uint64_t first;
-        std::uint64_t second;
-        std::memcpy(&first, draw + i * kSurfacePixelBytes, sizeof first);
-        std::memcpy(&second, draw + i * kSurfacePixelBytes + 8, sizeof second);
-        if ((first | second) != 0) {
-            break;
-        }
-        i += 4;
-    }
-    while (i < count) {
-        std::uint32_t word;
-        std::memcpy(&word, draw + i * kSurfacePixelBytes, sizeof word);
-        if (word != 0) {
-            break;
-        }
-        ++i;
-    }
-    return i;
-}
-
-template <typename PIX, int max, int isFloat>
-struct PixelMath;
-
-// The integer classes: every product, 1 - h and the sum in single precision.
-template <typename PIX, int max>
-struct PixelMath<PIX, max, 0> {
-    using Channel = decltype(PIX::r);
-    static_assert(std::is_unsigned_v<Channel> && max % 255 == 0);
-    static constexpr int kScale = max / 255;  // 1 or 257: one surface step in output steps
-
-    static Channel blendChannel(unsigned char drawn, Channel source, float h, float k) noexcept {
-        const float value = (static_cast<float>(kScale) * static_cast<float>(drawn)) * h +
-                            static_cast<float>(source) * k;
-        // Both weights lie in [0, 1], so value lies in [0, max] up to rounding.
-        return value >= static_cast<float>(max) ? static_cast<Channel>(max)
-                                                : static_cast<Channel>(value);
-    }
-
-    static PIX blend(SurfacePixel d, const PIX& s) noexcept {
-        if (d.alpha == 255) {
-            return opaque(d);
-        }
-        const float h = static_cast<float>(kUnit[d.alpha]);
-        const float k = 1.0f - h;
-        return PIX{blendChannel(d.red, s.r, h, k), blendChannel(d.green, s.g, h, k),
-                   blendChannel(d.blue, s.b, h, k), static_cast<Channel>(max)};
-    }
-
-    // What the blend gives for every source at h = 1.
-    static PIX opaque(SurfacePixel d) noexcept {
-        return PIX{static_cast<Channel>(kScale * d.red), static_cast<Channel>(kScale * d.green),
-                   static_cast<Channel>(kScale * d.blue), static_cast<Channel>(max)};
-    }
-
-    // Colour x alpha / 255, rounded to nearest; exact (c * kScale) at alpha 255.
-    static Channel premultiplied(unsigned char colour, unsigned char alpha) noexcept {
-        const std::uint32_t product = std::uint32_t{colour} * alpha * kScale;
-        return static_cast<Channel>((product + 127) / 255);
-    }
-
-    static PIX copy(SurfacePixel d) noexcept {
-        return PIX{premultiplied(d.red, d.alpha), premultiplied(d.green, d.alpha),
-                   premultiplied(d.blue, d.alpha), static_cast<Channel>(kScale * d.alpha)};
-    }
-};
-
-// The float class: D.c / 255 and its product with h in double precision,
-// S.c * (1 - h) in single precision and widened, the sum narrowed.
-template <>
-struct PixelMath<OfxRGBAColourF, 1, 1> {
-    static float blendChannel(unsigned char drawn, float source, double h, float k) noexcept {
-        return static_cast<float>(kUnit[drawn] * h + static_cast<double>(source * k));
-    }
-
-    // An opaque drawing hides the source completely, also where the source
-    // holds an infinity or NaN, which S.c * 0 would carry into the result.
-    static OfxRGBAColourF blend(SurfacePixel d, const OfxRGBAColourF& s) noexcept {
-        if (d.alpha == 255) {
-            return OfxRGBAColourF{static_cast<float>(kUnit[d.red]), static_cast<float>(kUnit[d.green]),
-                                  static_cast<float>(kUnit[d.blue]), 1.0f};
-        }
-        const float h = static_cast<float>(kUnit[d.alpha]);
-        const float k = 1.0f - h;
-        const double wide = h;
-        return OfxRGBAColourF{blendChannel(d.red, s.r, wide, k), blendChannel(d.green, s.g, wide, k),
-                              blendChannel(d.blue, s.b, wide, k), 1.0f};
-    }
-
-    static OfxRGBAColourF copy(SurfacePixel d) noexcept {
-        const float h = static_cast<float>(kUnit[d.alpha]);
-        const double wide = h;
-        return OfxRGBAColourF{static_cast<float>(kUnit[d.red] * wide),
-                              static_cast<float>(kUnit[d.green] * wide),
-                              static_cast<float>(kUnit[d.blue] * wide), h};
-    }
-};
+using compose::kLinePixels;
+using compose::kSurfacePixelBytes;
+using compose::loadPixel;
+using compose::loadSurfacePixel;
+using compose::storePixel;
+using compose::SurfacePixel;
+using compose::surfaceWordAt;
 
 template <typename PIX, int max, int isFloat>
 struct Spans {
-    using Math = PixelMath<PIX, max, isFloat>;
+    using Math = compose::PixelMath<PIX, max, isFloat>;
     static constexpr std::size_t kPixel = sizeof(PIX);
 
-    static bool keyMatches(SurfacePixel d, OfxRGBAColourB key) noexcept {
-        return d.red == key.r && d.green == key.g && d.blue == key.b;
-    }
-
-    // Inside the drawing rectangle, where every pixel has a source pixel.
-    static void overSource(unsigned char* dst, const unsigned char* src, const unsigned char* draw,
-                           std::size_t count, bool useKey, OfxRGBAColourB key) noexcept {
-        // An untouched surface pixel is (0, 0, 0, 0): keyed away by a black key.
-        const bool undrawnIsKeyed = useKey && key.r == 0 && key.g == 0 && key.b == 0;
+    // Copies the source under the leading undrawn pixels while it scans, so
+    // that surface, source and output stream through memory together.
+    static std::size_t copyUndrawn(unsigned char* dst, const unsigned char* src,
+                                   const unsigned char* draw, std::size_t count) noexcept {
         std::size_t i = 0;
-        while (i < count) {
-            const std::size_t run = undrawnRun(draw + i * kSurfacePixelBytes, count - i);
-            if (run != 0) {
-                if (undrawnIsKeyed) {
-                    std::memset(dst + i * kPixel, 0, run * kPixel);
-                } else {
-                    std::memmove(dst + i * kPixel, src + i * kPixel, run * kPixel);
-                }
-                i += run;
-                if (i == count) {
-                    break;
-                }
-            }
-            const SurfacePixel d = loadSurfacePixel(draw + i * kSurfacePixelBytes);
-            PIX out{};  // keyed away unless replaced
-            if (!(useKey && keyMatches(d, key))) {
-                const PIX source = loadPixel<PIX>(src + i * kPixel);
-                out = d.alpha != 0 ? Math::blend(d, source) : source;
-            }
-            storePixel(dst + i * kPixel, out);
+        while (i + kLinePixels <= count && compose::lineIsUndrawn(draw + i * kSurfacePixelBytes)) {
+            compose::copyBytes<kLinePixels * kPixel>(dst + i * kPixel, src + i * kPixel);
+            i += kLinePixels;
+        }
+        while (i < count && surfaceWordAt(draw + i * kSurfacePixelBytes) == 0) {
+            storePixel(dst + i * kPixel, loadPixel<PIX>(src + i * kPixel));
             ++i;
         }
+        return i;
     }
 
-    // Inside the drawing rectangle, where no pixel has a source pixel; keying
-    // has nothing to reveal there.
-    static void overBlack(unsigned char* dst, const unsigned char* draw,
-                          std::size_t count) noexcept {
+    // One span of the drawing rectangle, all with or all without source
+    // pixels. Three kinds of run: untouched surface (bulk copy or clear),
+    // opaque drawing (the drawing colour, source unread) and the rest.
+    template <bool kWithSource>
+    static void composite(unsigned char* dst, const unsigned char* src, const unsigned char* draw,
+                          std::size_t count, bool useKey, OfxRGBAColourB key) noexcept {
+        // Keying needs a source pixel to reveal.
+        const bool keyed = kWithSource && useKey;
+        const std::uint32_t keyWord = std::uint32_t{key.b} | std::uint32_t{key.g} << 8 |
+                                      std::uint32_t{key.r} << 16;
+        constexpr std::uint32_t kColourMask = 0x00FFFFFFu;
+        constexpr std::uint32_t kOpaque = 0xFF000000u;
+        // An untouched surface pixel is (0, 0, 0, 0): keyed away by a black key.
+        const bool undrawnIsKeyed = keyed && keyWord == 0;
+        auto opaqueUnkeyed = [&](std::uint32_t word) {
+            return (word & kOpaque) == kOpaque && !(keyed && (word & kColourMask) == keyWord);
+        };
+
         std::size_t i = 0;
         while (i < count) {
-            const std::size_t run = undrawnRun(draw + i * kSurfacePixelBytes, count - i);
-            if (run != 0) {
-                std::memset(dst + i * kPixel, 0, run * kPixel);
-                i += run;
-                if (i == count) {
-                    break;
+            const std::uint32_t word = surfaceWordAt(draw + i * kSurfacePixelBytes);
+            if (word == 0) {
+                if (kWithSource && !undrawnIsKeyed) {
+                    i += copyUndrawn(dst + i * kPixel, src + i * kPixel, draw + i * kSurfacePixelBytes,
+                                     count - i);
+                } else {
+                    const std::size_t run = compose::undrawnRun(draw + i * kSurfacePixelBytes, count - i);
+                    std::memset(dst + i * kPixel, 0, run * kPixel);
+                    i += run;
                 }
+            } else if (opaqueUnkeyed(word)) {
+                std::size_t run = 1;
+                if (keyed) {
+                    while (i + run < count &&
+                           opaqueUnkeyed(surfaceWordAt(draw + (i + run) * kSurfacePixelBytes))) {
+                        ++run;
+                    }
+                } else {
+                    run += compose::opaqueRun(draw + (i + 1) * kSurfacePixelBytes, count - i - 1);
+                }
+                Math::opaqueSpan(dst + i * kPixel, draw + i * kSurfacePixelBytes, run);
+                i += run;
+            } else {
+                const SurfacePixel d = loadSurfacePixel(draw + i * kSurfacePixelBytes);
+                PIX out{};  // keyed away, or undrawn without a source
+                if constexpr (kWithSource) {
+                    if (!(keyed && (word & kColourMask) == keyWord)) {
+                        const PIX source = loadPixel<PIX>(src + i * kPixel);
+                        out = d.alpha != 0 ? Math::blend(d, source) : source;
+                    }
+                } else if (d.alpha != 0) {
+                    out = Math::copy(d);
+                }
+                storePixel(dst + i * kPixel, out);
+                ++i;
             }
-            const SurfacePixel d = loadSurfacePixel(draw + i * kSurfacePixelBytes);
-            storePixel(dst + i * kPixel, d.alpha != 0 ? Math::copy(d) : PIX{});
-            ++i;
         }
     }
 };
@@ -332,17 +221,20 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
             const std::int64_t sourceFrom = clampTo(source.begin, from, to);
             const std::int64_t sourceTo = clampTo(source.end, sourceFrom, to);
             if (from < sourceFrom) {
-                RowSpans::overBlack(dstAt(from), drawAt(from),
-                                    static_cast<std::size_t>(sourceFrom - from));
+                RowSpans::template composite<false>(dstAt(from), nullptr, drawAt(from),
+                                                    static_cast<std::size_t>(sourceFrom - from),
+                                                    useKey, keyColour);
             }
             if (sourceFrom < sourceTo) {
-                RowSpans::overSource(dstAt(sourceFrom), srcAt(sourceFrom), drawAt(sourceFrom),
-                                     static_cast<std::size_t>(sourceTo - sourceFrom), useKey,
-                                     keyColour);
+                RowSpans::template composite<true>(dstAt(sourceFrom), srcAt(sourceFrom),
+                                                   drawAt(sourceFrom),
+                                                   static_cast<std::size_t>(sourceTo - sourceFrom),
+                                                   useKey, keyColour);
             }
             if (sourceTo < to) {
-                RowSpans::overBlack(dstAt(sourceTo), drawAt(sourceTo),
-                                    static_cast<std::size_t>(to - sourceTo));
+                RowSpans::template composite<false>(dstAt(sourceTo), nullptr, drawAt(sourceTo),
+                                                    static_cast<std::size_t>(to - sourceTo),
+                                                    useKey, keyColour);
             }
         };
 

@@ -13,6 +13,7 @@
 
 #include "render/PixelAddress.h"
 #include "render/Processor.h"
+#include "render/SurfaceRuns.h"
 
 // Exact, bitwise pixel equality (a float NaN equals itself, -0 differs from +0).
 inline bool operator==(const OfxRGBAColourB& a, const OfxRGBAColourB& b) {
@@ -398,15 +399,16 @@ TYPED_TEST(ProcessorRules, WithoutSourceEverythingButTheDrawingIsTransparentBlac
 
 TYPED_TEST(ProcessorRules, KeyingPunchesOutDrawingOfTheKeyColour) {
     using T = Traits<TypeParam>;
-    const OfxRectI rect{0, 0, 7, 1};
-    TestSurface surface(7, 1);
-    surface.set(0, 0, 30, 20, 10, 255);  // key colour, opaque
-    surface.set(1, 0, 30, 20, 10, 77);   // key colour, translucent
-    surface.set(2, 0, 30, 20, 10, 0);    // key colour bytes on an undrawn pixel
-    surface.set(3, 0, 31, 20, 10, 255);  // one step off in each channel
+    const OfxRectI rect{0, 0, 8, 1};
+    TestSurface surface(8, 1);
+    surface.set(0, 0, 31, 20, 10, 255);  // one step off in each channel
+    surface.set(1, 0, 30, 20, 10, 255);  // key colour, opaque, right after drawing
+    surface.set(2, 0, 30, 20, 10, 77);   // key colour, translucent
+    surface.set(3, 0, 30, 20, 10, 0);    // key colour bytes on an undrawn pixel
     surface.set(4, 0, 30, 21, 10, 255);
     surface.set(5, 0, 30, 20, 11, 255);
     surface.set(6, 0, 10, 20, 30, 255);  // same bytes in the other order
+    surface.set(7, 0, 30, 20, 10, 255);
     TestImage<TypeParam> source(rect);
     source.fillWith(T::pattern);
     Options options;
@@ -416,19 +418,21 @@ TYPED_TEST(ProcessorRules, KeyingPunchesOutDrawingOfTheKeyColour) {
 
     TestImage<TypeParam> keyed(rect);
     composite(&surface, &source, keyed, rect, options);
-    EXPECT_EQ(keyed.get(0, 0), TypeParam{});
+    EXPECT_EQ(keyed.get(0, 0), T::opaque(31, 20, 10));
     EXPECT_EQ(keyed.get(1, 0), TypeParam{});
     EXPECT_EQ(keyed.get(2, 0), TypeParam{});
-    EXPECT_EQ(keyed.get(3, 0), T::opaque(31, 20, 10));
+    EXPECT_EQ(keyed.get(3, 0), TypeParam{});
     EXPECT_EQ(keyed.get(4, 0), T::opaque(30, 21, 10));
     EXPECT_EQ(keyed.get(5, 0), T::opaque(30, 20, 11));
     EXPECT_EQ(keyed.get(6, 0), T::opaque(10, 20, 30));
+    EXPECT_EQ(keyed.get(7, 0), TypeParam{});
 
     options.useKey = false;
     TestImage<TypeParam> plain(rect);
     composite(&surface, &source, plain, rect, options);
-    EXPECT_EQ(plain.get(0, 0), T::opaque(30, 20, 10));
-    EXPECT_EQ(plain.get(2, 0), T::pattern(2, 0));
+    EXPECT_EQ(plain.get(1, 0), T::opaque(30, 20, 10));
+    EXPECT_EQ(plain.get(3, 0), T::pattern(3, 0));
+    EXPECT_EQ(plain.get(7, 0), T::opaque(30, 20, 10));
 }
 
 TYPED_TEST(ProcessorRules, BlackKeyClearsUndrawnPixelsInsideTheDrawingOnly) {
@@ -849,11 +853,14 @@ TYPED_TEST(ProcessorConsistency, WholeWindowEqualsOnePixelAtATime) {
         TestSurface surface(surfaceWidth, surfaceHeight);
         for (int j = 0; j < surfaceHeight; ++j) {
             for (int i = 0; i < surfaceWidth; ++i) {
-                switch (between(0, 5)) {
+                switch (between(0, 8)) {
                     case 0: surface.set(i, j, 30, 20, 10, static_cast<unsigned char>(between(0, 255))); break;
                     case 1: surface.set(i, j, static_cast<unsigned char>(between(0, 255)), 7, 200,
                                         static_cast<unsigned char>(between(1, 255))); break;
                     case 2: surface.set(i, j, 0, 0, 0, 255); break;
+                    case 5: surface.set(i, j, 30, 20, 10, 255); break;
+                    case 3:
+                    case 4: surface.set(i, j, static_cast<unsigned char>(between(0, 255)), 90, 3, 255); break;
                     default: break;  // most of a surface is undrawn
                 }
             }
@@ -908,6 +915,39 @@ TEST(ProcessorForDepth, EachDepthRunsItsClassAndOthersNone) {
         const auto before = output.bytes();
         EXPECT_FALSE(runDepth(depth, output));
         EXPECT_EQ(output.bytes(), before);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Runs of the surface, across the line-sized steps of the scan.
+
+TEST(SurfaceRuns, UndrawnRunStopsAtTheFirstTouchedByte) {
+    for (std::size_t count = 0; count <= 40; ++count) {
+        for (std::size_t touched = 0; touched <= count; ++touched) {
+            for (std::size_t byte = 0; byte < 4; ++byte) {
+                std::vector<unsigned char> surface(count * 4, 0);  // exactly count pixels
+                if (touched < count) {
+                    surface[touched * 4 + byte] = 1;
+                }
+                ASSERT_EQ(compose::undrawnRun(surface.data(), count), touched)
+                    << count << " " << touched << " " << byte;
+            }
+        }
+    }
+}
+
+TEST(SurfaceRuns, OpaqueRunStopsAtTheFirstAlphaBelowFull) {
+    for (std::size_t count = 0; count <= 40; ++count) {
+        for (std::size_t below = 0; below <= count; ++below) {
+            std::vector<unsigned char> surface(count * 4, 0);
+            for (std::size_t i = 0; i < count; ++i) {
+                surface[i * 4 + 3] = 255;
+            }
+            if (below < count) {
+                surface[below * 4 + 3] = 254;
+            }
+            ASSERT_EQ(compose::opaqueRun(surface.data(), count), below) << count << " " << below;
+        }
     }
 }
 
