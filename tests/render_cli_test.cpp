@@ -736,6 +736,36 @@ TEST(RenderCliProgram, WritesOneQuietPngPerFrameAtTheRequestedDepth) {
     }
 }
 
+TEST(RenderCliProgram, EachStyleDrawsItsOwnClock) {
+    const TempDir dir;
+    std::vector<RgbaImage> pictures;
+    for (const char* style : {"Analogue Clock", "Digital Clock", "LED Clock"}) {
+        const std::string out = dir / (std::string(style) + ".png");
+        const RunResult r = runProgram({"--size", "192x108", "--set", std::string("ClockChoice=") + style, "--set",
+                                        "ClockSize=0.9", "--set", "Background Colour=1,0,0,1", "--out", out});
+        ASSERT_EQ(r.exitCode, 0) << style << ": " << r.err;
+        EXPECT_EQ(r.err, "") << style;
+        pictures.push_back(readPicture(out));
+        const RgbaImage& p = pictures.back();
+        EXPECT_EQ(at(p, 0, 0)[3], 0) << style;
+        std::size_t background = 0;
+        std::size_t main = 0;
+        for (int y = 0; y < p.height; ++y) {
+            for (int x = 0; x < p.width; ++x) {
+                const auto px = at(p, x, y);
+                if (px == std::array<uint16_t, 4>{255, 0, 0, 255}) ++background;
+                // White drawn over red: green shows where the main colour is.
+                if (px[3] == 255 && px[1] > 100) ++main;
+            }
+        }
+        EXPECT_GT(background, 200u) << style;
+        EXPECT_GT(main, 30u) << style;
+    }
+    EXPECT_NE(pictures[0].samples, pictures[1].samples);
+    EXPECT_NE(pictures[1].samples, pictures[2].samples);
+    EXPECT_NE(pictures[0].samples, pictures[2].samples);
+}
+
 TEST(RenderCliProgram, FilterPassesTheSourceOrTheTestPatternAroundTheClock) {
     const TempDir dir;
     const RunResult pattern = runProgram({"--context", "filter", "--size", "70x30", "--set", "ClockSize=0.2",

@@ -47,7 +47,7 @@ clip analogue \
 clip digital \
   --set "ClockChoice=Digital Clock" \
   --set "Dig Clock Format=hh:mm:ss.mmm" \
-  --set "ClockSize=0.5" \
+  --set "ClockSize=0.9" \
   --set "Main Colour=0.3,0.9,1,1" \
   --set "Background Colour=0.02,0.05,0.1,1" \
   --set "Start Hour=23" --set "Start Minute=59" --set "Start Second=58.5"
