@@ -70,13 +70,13 @@ void Clip::setPixelAspectRatio(double par) { props_.defineDouble(kOfxImagePropPi
 void Clip::setFrameRate(double fps) { props_.defineDouble(kOfxImageEffectPropFrameRate, {fps}); }
 void Clip::setConnected(bool connected) { props_.defineInt(kOfxImageClipPropConnected, {connected ? 1 : 0}); }
 
-std::shared_ptr<ImageBuffer> Clip::attachImage(const ImageSpec& spec) {
-    auto image = std::make_shared<ImageBuffer>(spec);
+std::shared_ptr<ImageBuffer> Clip::attachImage(const ImageSpec& format) {
+    auto image = std::make_shared<ImageBuffer>(format);
     setImage(image);
     // A real host never delivers an image whose format contradicts its clip.
-    setPixelDepth(spec.depth);
-    setComponents(spec.components);
-    setPixelAspectRatio(spec.pixelAspectRatio);
+    setPixelDepth(format.depth);
+    setComponents(format.components);
+    setPixelAspectRatio(format.pixelAspectRatio);
     return image;
 }
 
@@ -161,13 +161,13 @@ OfxRectD Clip::regionOfDefinition(double time) const {
         image = it != imagesAt_.end() ? it->second : image_;
         if (!image) return projectRegion_;
     }
-    const ImageSpec& spec = image->spec();
+    const ImageSpec& format = image->format();
     const OfxRectI& b = image->bounds();
     // Pixel to canonical: x * PAR / scaleX, y / scaleY; a zero scale would
     // divide by zero, so it counts as 1.
-    const double sx = spec.renderScale.x != 0.0 ? spec.renderScale.x : 1.0;
-    const double sy = spec.renderScale.y != 0.0 ? spec.renderScale.y : 1.0;
-    const double par = spec.pixelAspectRatio;
+    const double sx = format.renderScale.x != 0.0 ? format.renderScale.x : 1.0;
+    const double sy = format.renderScale.y != 0.0 ? format.renderScale.y : 1.0;
+    const double par = format.pixelAspectRatio;
     return OfxRectD{b.x1 * par / sx, b.y1 / sy, b.x2 * par / sx, b.y2 / sy};
 }
 

@@ -57,7 +57,7 @@ public:
 
     // Makes an image, gives it to the clip for every time and sets the
     // clip's depth, components and pixel aspect ratio to the image's.
-    std::shared_ptr<ImageBuffer> attachImage(const ImageSpec& spec);
+    std::shared_ptr<ImageBuffer> attachImage(const ImageSpec& format);
     // The image delivered for times without an image of their own.
     void setImage(std::shared_ptr<ImageBuffer> image);
     void setImageAt(double time, std::shared_ptr<ImageBuffer> image);

@@ -30,7 +30,7 @@ int componentCount(std::string_view components) {
     return 0;
 }
 
-ImageBuffer::ImageBuffer(ImageSpec spec) : spec_(std::move(spec)), bounds_(spec_.bounds) {
+ImageBuffer::ImageBuffer(ImageSpec format) : format_(std::move(format)), bounds_(format_.bounds) {
     const long long width = static_cast<long long>(bounds_.x2) - bounds_.x1;
     const long long height = static_cast<long long>(bounds_.y2) - bounds_.y1;
     if (width < 0 || height < 0) throw std::invalid_argument("image bounds are inverted");
@@ -38,19 +38,19 @@ ImageBuffer::ImageBuffer(ImageSpec spec) : spec_(std::move(spec)), bounds_(spec_
     width_ = static_cast<int>(width);
     height_ = static_cast<int>(height);
 
-    bytesPerPixel_ = spec_.bytesPerPixel;
-    if (bytesPerPixel_ == 0) bytesPerPixel_ = bytesPerComponent(spec_.depth) * componentCount(spec_.components);
+    bytesPerPixel_ = format_.bytesPerPixel;
+    if (bytesPerPixel_ == 0) bytesPerPixel_ = bytesPerComponent(format_.depth) * componentCount(format_.components);
     if (bytesPerPixel_ <= 0) {
-        throw std::invalid_argument("pixel size unknown for depth " + spec_.depth + " and components " +
-                                    spec_.components + ": give bytesPerPixel");
+        throw std::invalid_argument("pixel size unknown for depth " + format_.depth + " and components " +
+                                    format_.components + ": give bytesPerPixel");
     }
 
     const long long tight = width * bytesPerPixel_;
     if (tight > INT_MAX) throw std::invalid_argument("image rows are too long for int row bytes");
-    if (spec_.rowBytes == INT_MIN) throw std::invalid_argument("row bytes out of range");
-    const long long pitch = spec_.rowBytes == 0 ? tight : std::llabs(spec_.rowBytes);
+    if (format_.rowBytes == INT_MIN) throw std::invalid_argument("row bytes out of range");
+    const long long pitch = format_.rowBytes == 0 ? tight : std::llabs(format_.rowBytes);
     if (pitch < tight) throw std::invalid_argument("row bytes shorter than a row of pixels");
-    const bool negative = spec_.rowBytes < 0 || spec_.negativeRowBytes;
+    const bool negative = format_.rowBytes < 0 || format_.negativeRowBytes;
     rowBytes_ = static_cast<int>(negative ? -pitch : pitch);
 
     const unsigned long long total = static_cast<unsigned long long>(pitch) * static_cast<unsigned long long>(height);
@@ -61,7 +61,7 @@ ImageBuffer::ImageBuffer(ImageSpec spec) : spec_(std::move(spec)), bounds_(spec_
     if (negative && height_ > 0) data_ += static_cast<std::size_t>(pitch) * static_cast<std::size_t>(height_ - 1);
 }
 
-const ImageSpec& ImageBuffer::spec() const { return spec_; }
+const ImageSpec& ImageBuffer::format() const { return format_; }
 const OfxRectI& ImageBuffer::bounds() const { return bounds_; }
 int ImageBuffer::width() const { return width_; }
 int ImageBuffer::height() const { return height_; }

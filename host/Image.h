@@ -54,11 +54,11 @@ class ImageBuffer {
 public:
     // Throws std::invalid_argument for inverted bounds, an unknown pixel
     // size, row bytes shorter than a row, or sizes that overflow.
-    explicit ImageBuffer(ImageSpec spec);
+    explicit ImageBuffer(ImageSpec format);
     ImageBuffer(const ImageBuffer&) = delete;
     ImageBuffer& operator=(const ImageBuffer&) = delete;
 
-    const ImageSpec& spec() const;
+    const ImageSpec& format() const;
     const OfxRectI& bounds() const;
     int width() const;
     int height() const;
@@ -101,7 +101,7 @@ public:
 private:
     void checkPixelSize(std::size_t size) const;
 
-    ImageSpec spec_;
+    ImageSpec format_;
     OfxRectI bounds_;
     int width_ = 0;
     int height_ = 0;

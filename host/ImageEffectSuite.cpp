@@ -108,7 +108,7 @@ OfxStatus clipGetImage(OfxImageClipHandle clip, OfxTime time, const OfxRectD* re
         std::shared_ptr<ImageBuffer> buffer = c.imageAt(time);
         if (!buffer) return answer(kOfxStatFailed);
 
-        const ImageSpec& spec = buffer->spec();
+        const ImageSpec& format = buffer->format();
         const OfxRectI& b = buffer->bounds();
         const bool nullData = c.nullImageData();
         auto props = std::make_unique<PropertySet>(std::string(kOfxTypeImage) + ":" + c.name(), false);
@@ -118,12 +118,12 @@ OfxStatus clipGetImage(OfxImageClipHandle clip, OfxTime time, const OfxRectD* re
         props->defineInt(kOfxImagePropBounds, {b.x1, b.y1, b.x2, b.y2});
         props->defineInt(kOfxImagePropRegionOfDefinition, {b.x1, b.y1, b.x2, b.y2});
         props->defineInt(kOfxImagePropRowBytes, {buffer->rowBytes()});
-        props->defineString(kOfxImageEffectPropPixelDepth, {spec.depth});
-        props->defineString(kOfxImageEffectPropComponents, {spec.components});
-        props->defineDouble(kOfxImagePropPixelAspectRatio, {spec.pixelAspectRatio});
-        props->defineString(kOfxImageEffectPropPreMultiplication, {spec.premultiplication});
-        props->defineString(kOfxImagePropField, {spec.field});
-        props->defineDouble(kOfxImageEffectPropRenderScale, {spec.renderScale.x, spec.renderScale.y});
+        props->defineString(kOfxImageEffectPropPixelDepth, {format.depth});
+        props->defineString(kOfxImageEffectPropComponents, {format.components});
+        props->defineDouble(kOfxImagePropPixelAspectRatio, {format.pixelAspectRatio});
+        props->defineString(kOfxImageEffectPropPreMultiplication, {format.premultiplication});
+        props->defineString(kOfxImagePropField, {format.field});
+        props->defineDouble(kOfxImageEffectPropRenderScale, {format.renderScale.x, format.renderScale.y});
         props->defineString("OfxImagePropUniqueIdentifier", {uniqueIdentifier(c.name(), time)});
         *imageHandle = host->images().issue(std::move(props), c.name(), time, std::move(buffer), nullData);
         return answer(kOfxStatOK);

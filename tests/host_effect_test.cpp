@@ -107,9 +107,8 @@ TEST(EffectRendering, AGeneratorFillsOnlyTheRenderWindow) {
     const OfxRectI window{8, 4, 40, 30};
     EXPECT_EQ(s->render(0.0, window), kOfxStatOK);
     EXPECT_EQ(testing::countPixelsNot(*images.output, window, Rgba{0.0, 1.0, 0.0, 1.0}), 0u);
-    const std::size_t outside = 64 * 48 - 32 * 26;
+    // Only the window's pixels changed.
     EXPECT_EQ(testing::countPixelsNot(*images.output, {0, 0, 64, 48}, Rgba{0.0, 0.0, 1.0, 0.0}), 32u * 26u);
-    EXPECT_EQ(outside, 64u * 48u - 32u * 26u);
     EXPECT_EQ(s.host->images().handedOut(), 1u);
     EXPECT_EQ(s.host->images().outstanding(), 0u);
     EXPECT_EQ(s->clip("Output").requests().at(0).time, 0.0);

@@ -45,8 +45,8 @@ TEST(ImageBuffer, NegativeRowBytesPutTheBottomRowAtTheHighestAddress) {
 }
 
 TEST(ImageBuffer, PaddedRowsAllocateExactlyTheirPitch) {
-    ImageSpec spec = testing::imageSpec({0, 0, 20, 4}, kOfxBitDepthShort, 200);
-    ImageBuffer image(spec);
+    ImageSpec format = testing::imageSpec({0, 0, 20, 4}, kOfxBitDepthShort, 200);
+    ImageBuffer image(format);
     EXPECT_EQ(image.bytesPerPixel(), 8);
     EXPECT_EQ(image.rowBytes(), 200);
     EXPECT_EQ(image.memorySize(), 800u);
@@ -106,12 +106,12 @@ protected:
 };
 
 TEST_F(ClipImageTest, TheImagePropertySetDescribesTheAttachedImage) {
-    ImageSpec spec = testing::imageSpec({100, -50, 164, 14}, kOfxBitDepthShort, 600, true);
-    spec.pixelAspectRatio = 2.0;
-    spec.field = kOfxImageFieldLower;
-    spec.premultiplication = kOfxImageUnPreMultiplied;
-    spec.renderScale = {0.5, 0.5};
-    auto buffer = effect->clip("Source").attachImage(spec);
+    ImageSpec format = testing::imageSpec({100, -50, 164, 14}, kOfxBitDepthShort, 600, true);
+    format.pixelAspectRatio = 2.0;
+    format.field = kOfxImageFieldLower;
+    format.premultiplication = kOfxImageUnPreMultiplied;
+    format.renderScale = {0.5, 0.5};
+    auto buffer = effect->clip("Source").attachImage(format);
     OfxPropertySetHandle image = fetch("Source", 12.0);
     ASSERT_NE(image, nullptr);
     void* data = nullptr;
@@ -236,9 +236,9 @@ TEST_F(ClipImageTest, RegionOfDefinitionComesFromTheImageInCanonicalCoordinates)
     EXPECT_EQ(suite->clipGetRegionOfDefinition(clip("Source"), 0.0, &rod), kOfxStatOK);
     EXPECT_EQ(rod.x2, 1920.0);  // the project extent, with no image
     EXPECT_EQ(rod.y2, 1080.0);
-    ImageSpec spec = testing::imageSpec({10, 20, 110, 70});
-    spec.pixelAspectRatio = 2.0;
-    effect->clip("Source").attachImage(spec);
+    ImageSpec format = testing::imageSpec({10, 20, 110, 70});
+    format.pixelAspectRatio = 2.0;
+    effect->clip("Source").attachImage(format);
     EXPECT_EQ(suite->clipGetRegionOfDefinition(clip("Source"), 0.0, &rod), kOfxStatOK);
     EXPECT_EQ(rod.x1, 20.0);
     EXPECT_EQ(rod.x2, 220.0);

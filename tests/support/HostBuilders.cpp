@@ -16,12 +16,12 @@ void require(OfxStatus status, const char* what) {
 }
 
 int componentBytes(const ImageBuffer& image) {
-    if (componentCount(image.spec().components) != 4) {
+    if (componentCount(image.format().components) != 4) {
         throw std::logic_error("pixel helpers handle RGBA images only");
     }
-    const int bytes = bytesPerComponent(image.spec().depth);
+    const int bytes = bytesPerComponent(image.format().depth);
     if (bytes != 1 && bytes != 2 && bytes != 4) throw std::logic_error("pixel helpers handle byte, short and float");
-    if (bytes == 2 && image.spec().depth != kOfxBitDepthShort) throw std::logic_error("half floats are not handled");
+    if (bytes == 2 && image.format().depth != kOfxBitDepthShort) throw std::logic_error("half floats are not handled");
     return bytes;
 }
 
@@ -68,18 +68,18 @@ PluginSession loadGenerator(const std::filesystem::path& bundle) {
 PluginSession loadFilter(const std::filesystem::path& bundle) { return loadEffect(kOfxImageEffectContextFilter, bundle); }
 
 ImageSpec imageSpec(OfxRectI bounds, std::string depth, int rowBytes, bool negativeRowBytes) {
-    ImageSpec spec;
-    spec.bounds = bounds;
-    spec.depth = std::move(depth);
-    spec.rowBytes = rowBytes;
-    spec.negativeRowBytes = negativeRowBytes;
-    return spec;
+    ImageSpec format;
+    format.bounds = bounds;
+    format.depth = std::move(depth);
+    format.rowBytes = rowBytes;
+    format.negativeRowBytes = negativeRowBytes;
+    return format;
 }
 
-FrameImages attachFrame(Effect& effect, const ImageSpec& spec) {
+FrameImages attachFrame(Effect& effect, const ImageSpec& format) {
     FrameImages images;
-    if (Clip* source = effect.findClip(kOfxImageEffectSimpleSourceClipName)) images.source = source->attachImage(spec);
-    images.output = effect.clip(kOfxImageEffectOutputClipName).attachImage(spec);
+    if (Clip* source = effect.findClip(kOfxImageEffectSimpleSourceClipName)) images.source = source->attachImage(format);
+    images.output = effect.clip(kOfxImageEffectOutputClipName).attachImage(format);
     return images;
 }
 

@@ -45,9 +45,9 @@ struct FrameImages {
     std::shared_ptr<ImageBuffer> source;  // null without a "Source" clip
     std::shared_ptr<ImageBuffer> output;
 };
-// Attaches an image of `spec` to "Output" and, when the effect has one, to
+// Attaches an image of `format` to "Output" and, when the effect has one, to
 // "Source".
-FrameImages attachFrame(Effect& effect, const ImageSpec& spec);
+FrameImages attachFrame(Effect& effect, const ImageSpec& format);
 
 // RGBA pixels as normalised doubles: byte / 255, short / 65535, float as is.
 struct Rgba {
