@@ -18,6 +18,11 @@
 //   OfxStatus s = effect->render(0.0, {0, 0, 1920, 1080});
 //   OfxRGBAColourB centre = out->read<OfxRGBAColourB>(960, 540);
 //
+// Long runs (benchmarks, the renderer): the call log keeps every suite call
+// (a frame of a real plug-in makes over a thousand), so switch it off with
+// host.calls().setEnabled(false); clip requests grow by one per image
+// fetch until Clip::clearRequests; released image records are capped.
+//
 // Lifetimes: the PluginLibrary must outlive the Host bound to its plug-in,
 // and the Host must outlive its Effects. Suites, property sets and other
 // handles validate every handle the plug-in passes: null, stale, released or

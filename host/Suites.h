@@ -1,6 +1,8 @@
 // The OFX suites the host offers, version 1 each. Host::fetchSuite hands
 // these out to plug-ins; tests may call them directly to act as a plug-in.
-// Every call is recorded in the owning host's CallLog.
+// Every call is recorded in the owning host's CallLog. Memory blocks, image
+// memory and mutexes carry no host: their calls, and calls on null or
+// unknown handles, go to Host::current().
 #pragma once
 
 #include "ofxapi/OfxApi.h"
