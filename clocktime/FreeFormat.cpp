@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "clocktime/TimeText.h"
 #include "params/Utf8.h"
