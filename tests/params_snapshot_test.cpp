@@ -140,9 +140,9 @@ TEST_F(SnapshotThroughHost, ChoicesAreReadAsTheyAreNowNotAtTheRenderTime) {
 
 TEST_F(SnapshotThroughHost, WidePixelsMoveTheCentre) {
     session.effect->clip("Output").setPixelAspectRatio(2.0);
-    ImageSpec spec = imageSpec({0, 0, 32, 18});
-    spec.pixelAspectRatio = 2.0;
-    session.effect->clip("Output").attachImage(spec);
+    ImageSpec layout = imageSpec({0, 0, 32, 18});
+    layout.pixelAspectRatio = 2.0;
+    session.effect->clip("Output").attachImage(layout);
     ASSERT_EQ(renderAt(0.0), kOfxStatOK);
     EXPECT_EQ(values().centreXPercent, 25.0);
     EXPECT_EQ(values().centreYPercent, 50.0);

@@ -119,8 +119,8 @@ TEST(RenderFailures, AnAbortBeforeTheFirstRowLeavesTheOutputUntouched) {
 
 TEST(RenderFailures, AnUnknownDepthLeavesTheOutputUntouched) {
     PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
-    ImageSpec spec = imageSpec({0, 0, 8, 8}, kOfxBitDepthHalf);
-    FrameImages images = attachFrame(*session.effect, spec);
+    ImageSpec layout = imageSpec({0, 0, 8, 8}, kOfxBitDepthHalf);
+    FrameImages images = attachFrame(*session.effect, layout);
     images.output->fillBytes(std::byte{0x5A});
     EXPECT_EQ(session.effect->render(0.0, {0, 0, 8, 8}), kOfxStatOK);
     for (std::size_t i = 0; i < images.output->memorySize(); ++i) {

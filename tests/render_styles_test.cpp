@@ -197,9 +197,9 @@ TEST_P(OddSizes, EveryStyleRendersInBothContexts) {
     const auto [frame, style, depth] = GetParam();
     for (const char* context : {kOfxImageEffectContextFilter, kOfxImageEffectContextGenerator}) {
         PluginSession session = loadEffect(context);
-        ImageSpec spec = imageSpec({0, 0, frame.width, frame.height}, depth);
-        spec.pixelAspectRatio = frame.aspect;
-        FrameImages images = attachFrame(*session.effect, spec);
+        ImageSpec layout = imageSpec({0, 0, frame.width, frame.height}, depth);
+        layout.pixelAspectRatio = frame.aspect;
+        FrameImages images = attachFrame(*session.effect, layout);
         session.effect->param("ClockChoice").setInt(style);
         session.effect->param("Dig Clock Format").setInt(12);
         EXPECT_EQ(session.effect->render(1234.0, {0, 0, frame.width, frame.height}), kOfxStatOK);
