@@ -29,21 +29,18 @@ const OptionSpec* findOption(std::string_view name) {
     return nullptr;
 }
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
 std::string unknownOption(std::string_view name) {
     std::vector<Candidate> candidates;
     for (const OptionSpec& spec : kOptions) candidates.push_back({spec.name, {}});
     const std::vector<std::string> closest = closestNames(name, candidates, 1);
-    std::string message = "unknown option " + std::string(name);
-    if (!closest.empty()) message += "; did you mean " + closest.front() + "?";
-    return message;
+    if (closest.empty()) return joinText({"unknown option ", name});
+    return joinText({"unknown option ", name, "; did you mean ", closest.front(), "?"});
 }
 
 // Applies one option's value; returns an error line or "".
 std::string applyValue(Options& o, std::string_view name, const std::string& value) {
     const auto bad = [&](const char* expected) {
-        return "bad value " + quoted(value) + " for " + std::string(name) + ": expected " + expected;
+        return joinText({"bad value ", inQuotes(value), " for ", name, ": expected ", expected});
     };
     if (name == "--bundle") {
         if (value.empty()) return bad("the path of an OFX bundle or binary");
@@ -111,8 +108,8 @@ std::string checkCombinations(const Options& o) {
     if (o.mode != Mode::Render) return {};
     if (!o.out) return "no --out given: say where to write the frames, e.g. --out clock_####.png";
     if (o.frames.count() > 1 && !hasFramePlaceholder(*o.out)) {
-        return "--out " + quoted(*o.out) + " has no #### for the frame number, but " +
-               std::to_string(o.frames.count()) + " frames are to be written";
+        return joinText({"--out ", inQuotes(*o.out), " has no #### for the frame number, but ",
+                         std::to_string(o.frames.count()), " frames are to be written"});
     }
     return {};
 }
@@ -134,7 +131,7 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
             continue;
         }
         if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
-            result.error = "unexpected argument " + quoted(arg) + "; options start with --";
+            result.error = joinText({"unexpected argument ", inQuotes(arg), "; options start with --"});
             return result;
         }
         const std::size_t equals = arg.find('=');
@@ -146,7 +143,7 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
         }
         if (!spec->takesValue) {
             if (equals != std::string::npos) {
-                result.error = name + " takes no value";
+                result.error = joinText({name, " takes no value"});
                 return result;
             }
             std::string error;
@@ -167,7 +164,7 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
         } else if (i + 1 < args.size()) {
             value = args[++i];
         } else {
-            result.error = name + " needs a value";
+            result.error = joinText({name, " needs a value"});
             return result;
         }
         const std::string error = applyValue(o, name, value);

@@ -112,12 +112,13 @@ std::string applySettings(host::ParamSet& params, const std::vector<Setting>& se
                 if (d.kind == ParamKind::Group || d.kind == ParamKind::PushButton) continue;
                 candidates.push_back({d.name, {d.label}});
             }
-            std::string message = "unknown parameter \"" + setting.name + "\"";
+            std::string message = joinText({"unknown parameter ", inQuotes(setting.name)});
             const std::vector<std::string> closest = closestNames(setting.name, candidates, 3);
             for (std::size_t i = 0; i < closest.size(); ++i) {
-                message += (i == 0 ? "; closest: \"" : ", \"") + closest[i] + "\"";
+                message += joinText({i == 0 ? "; closest: " : ", ", inQuotes(closest[i])});
             }
-            return message + " (--list-params shows them all)";
+            message += " (--list-params shows them all)";
+            return message;
         }
         const ParamDescription description = describeParam(*param);
         const ValueResult parsed = parseParamValue(description, setting.value);

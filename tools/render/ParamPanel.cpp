@@ -3,27 +3,27 @@
 #include <algorithm>
 #include <set>
 
+#include "tools/render/ValueParsing.h"
+
 namespace horavex::cli {
 
 namespace {
 
 constexpr std::size_t kIndent = 4;
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
-
 std::string details(const ParamDescription& p) {
     std::vector<std::string> parts;
-    if (p.label != p.name) parts.push_back("label " + quoted(p.label));
+    if (p.label != p.name) parts.push_back(joinText({"label ", inQuotes(p.label)}));
     const bool holdsValue = p.kind != ParamKind::Group && p.kind != ParamKind::PushButton && p.kind != ParamKind::Other;
-    if (holdsValue) parts.push_back("default " + formatParamValue(p, p.defaultNumbers, p.defaultText));
-    if (p.min) parts.push_back("min " + formatNumber(*p.min));
-    if (p.max) parts.push_back("max " + formatNumber(*p.max));
+    if (holdsValue) parts.push_back(joinText({"default ", formatParamValue(p, p.defaultNumbers, p.defaultText)}));
+    if (p.min) parts.push_back(joinText({"min ", formatNumber(*p.min)}));
+    if (p.max) parts.push_back(joinText({"max ", formatNumber(*p.max)}));
     if (p.displayMin && p.displayMax) {
-        parts.push_back("slider " + formatNumber(*p.displayMin) + " to " + formatNumber(*p.displayMax));
+        parts.push_back(joinText({"slider ", formatNumber(*p.displayMin), " to ", formatNumber(*p.displayMax)}));
     } else if (p.displayMax) {
-        parts.push_back("slider up to " + formatNumber(*p.displayMax));
+        parts.push_back(joinText({"slider up to ", formatNumber(*p.displayMax)}));
     }
-    if (p.increment) parts.push_back("step " + formatNumber(*p.increment));
+    if (p.increment) parts.push_back(joinText({"step ", formatNumber(*p.increment)}));
     if (p.normalised) parts.push_back("normalised: 0,0 bottom left, 1,1 top right");
     if (p.multiLine) parts.push_back("multi-line");
     if (p.secret) parts.push_back("hidden");
@@ -82,11 +82,11 @@ std::string formatParamPanel(const std::string& title, const std::vector<ParamDe
         typeWidth = std::max(typeWidth, kindName(row.param->kind, row.param->ofxType).size());
     }
 
-    std::string text = title + "\n\n";
+    std::string text = joinText({title, "\n\n"});
     for (const Row& row : layout.rows()) {
         const ParamDescription& p = *row.param;
         const std::string indent(row.depth * kIndent, ' ');
-        std::string line = indent + p.name;
+        std::string line = joinText({indent, p.name});
         line.append(nameWidth + 2 - line.size(), ' ');
         const std::string type = kindName(p.kind, p.ofxType);
         line += type;
@@ -95,10 +95,10 @@ std::string formatParamPanel(const std::string& title, const std::vector<ParamDe
             line.append(typeWidth + 2 - type.size(), ' ');
             line += more;
         }
-        text += line + "\n";
+        text += joinText({line, "\n"});
+        const std::string optionIndent(row.depth * kIndent + kIndent, ' ');
         for (std::size_t i = 0; i < p.options.size(); ++i) {
-            text += indent + std::string(kIndent, ' ') + "option " + std::to_string(i) + " " + quoted(p.options[i]) +
-                    "\n";
+            text += joinText({optionIndent, "option ", std::to_string(i), " ", inQuotes(p.options[i]), "\n"});
         }
     }
     return text;

@@ -10,25 +10,23 @@ namespace horavex::cli {
 
 namespace {
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
 std::string badValue(const ParamDescription& param, std::string_view text, const std::string& why) {
-    return "bad value " + quoted(text) + " for " + quoted(param.name) + ": " + why;
+    return joinText({"bad value ", inQuotes(text), " for ", inQuotes(param.name), ": ", why});
 }
 
 std::string optionList(const std::vector<std::string>& options) {
     std::string list;
     for (std::size_t i = 0; i < options.size(); ++i) {
         if (i > 0) list += ", ";
-        list += std::to_string(i) + " " + quoted(options[i]);
+        list += joinText({std::to_string(i), " ", inQuotes(options[i])});
     }
     return list;
 }
 
 // Outside [min, max] a host's slider would not go; say which end.
 std::string rangeProblem(const ParamDescription& param, double value) {
-    if (param.min && value < *param.min) return "the minimum is " + formatNumber(*param.min);
-    if (param.max && value > *param.max) return "the maximum is " + formatNumber(*param.max);
+    if (param.min && value < *param.min) return joinText({"the minimum is ", formatNumber(*param.min)});
+    if (param.max && value > *param.max) return joinText({"the maximum is ", formatNumber(*param.max)});
     return {};
 }
 
@@ -94,7 +92,7 @@ ValueResult parseParamValue(const ParamDescription& param, std::string_view text
         }
         case ParamKind::Choice: {
             const std::optional<int> index = parseChoice(text, param.options);
-            if (!index) return fail("expected one of " + optionList(param.options) + " (label or index)");
+            if (!index) return fail(joinText({"expected one of ", optionList(param.options), " (label or index)"}));
             result.value = ParamValue{{static_cast<double>(*index)}, {}};
             return result;
         }
@@ -121,7 +119,7 @@ ValueResult parseParamValue(const ParamDescription& param, std::string_view text
         case ParamKind::Other:
             break;
     }
-    result.error = quoted(param.name) + " is a " + kindName(param.kind, param.ofxType) + " and holds no value";
+    result.error = joinText({inQuotes(param.name), " is a ", kindName(param.kind, param.ofxType), " and holds no value"});
     return result;
 }
 
@@ -136,14 +134,14 @@ std::string formatNumber(double value) {
 std::string formatParamValue(const ParamDescription& param, const std::vector<double>& numbers,
                              const std::string& text) {
     switch (param.kind) {
-        case ParamKind::String: return quoted(text);
+        case ParamKind::String: return inQuotes(text);
         case ParamKind::Boolean: return !numbers.empty() && numbers[0] != 0.0 ? "on" : "off";
         case ParamKind::Choice: {
             if (numbers.empty()) return "?";
             const double index = numbers[0];
             std::string shown = formatNumber(index);
             if (index >= 0.0 && index < static_cast<double>(param.options.size())) {
-                shown += " " + quoted(param.options[static_cast<std::size_t>(index)]);
+                shown += joinText({" ", inQuotes(param.options[static_cast<std::size_t>(index)])});
             }
             return shown;
         }

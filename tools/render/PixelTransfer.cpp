@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ofxapi/OfxNames.h"
+#include "tools/render/ValueParsing.h"
 
 namespace horavex::cli {
 
@@ -15,11 +16,11 @@ namespace {
 enum class Depth { Byte, Short, Float };
 
 Depth depthOf(const host::ImageBuffer& image) {
-    const std::string& depth = image.spec().depth;
+    const std::string& depth = image.format().depth;
     if (depth == kOfxBitDepthByte) return Depth::Byte;
     if (depth == kOfxBitDepthShort) return Depth::Short;
     if (depth == kOfxBitDepthFloat) return Depth::Float;
-    throw std::invalid_argument("unsupported pixel depth " + depth);
+    throw std::invalid_argument(joinText({"unsupported pixel depth ", depth}));
 }
 
 // Rounded straight colour of a premultiplied integer channel.

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/Saturate.h"
+#include "tools/render/ValueParsing.h"
 
 namespace horavex::cli {
 
@@ -23,14 +24,14 @@ std::string formatDuration(double seconds) {
 }
 
 std::string formatProgress(int64_t done, int64_t total, double elapsedSeconds) {
-    std::string line = "frame " + std::to_string(done) + " of " + std::to_string(total);
+    std::string line = joinText({"frame ", std::to_string(done), " of ", std::to_string(total)});
     if (done <= 0 || !(elapsedSeconds > 0.0) || !std::isfinite(elapsedSeconds)) return line;
     const double fps = static_cast<double>(done) / elapsedSeconds;
     char speed[64];
     std::snprintf(speed, sizeof speed, ", %.1f fps", fps);
     line += speed;
     const int64_t left = total > done ? total - done : 0;
-    line += ", " + formatDuration(static_cast<double>(left) / fps) + " left";
+    line += joinText({", ", formatDuration(static_cast<double>(left) / fps), " left"});
     return line;
 }
 

@@ -17,9 +17,7 @@ namespace horavex::cli {
 
 namespace {
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
-
-std::string sizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
+std::string sizeText(int width, int height) { return joinText({std::to_string(width), "x", std::to_string(height)}); }
 
 const char* ofxDepth(PixelDepth depth) {
     switch (depth) {
@@ -33,15 +31,17 @@ const char* ofxDepth(PixelDepth depth) {
 RgbaImage readSource(const std::string& path) {
     RgbaImage picture;
     std::string error;
-    if (!readPng(path, picture, error)) throw CliError(kExitFile, "cannot read the source " + quoted(path) + ": " + error);
+    if (!readPng(path, picture, error)) {
+        throw CliError(kExitFile, joinText({"cannot read the source ", inQuotes(path), ": ", error}));
+    }
     return picture;
 }
 
 void checkSourceSize(const RgbaImage& picture, const std::string& path, FrameSize size) {
     if (picture.width != size.width || picture.height != size.height) {
-        throw CliError(kExitBadCommandLine, "the source " + quoted(path) + " is " +
-                                                sizeText(picture.width, picture.height) + ", not " +
-                                                sizeText(size.width, size.height) + " like the frames");
+        throw CliError(kExitBadCommandLine,
+                       joinText({"the source ", inQuotes(path), " is ", sizeText(picture.width, picture.height), ", not ",
+                                 sizeText(size.width, size.height), " like the frames"}));
     }
 }
 
@@ -50,12 +50,12 @@ void writeFrame(const host::ImageBuffer& output, const std::string& path) {
     std::error_code error;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
     if (error) {
-        throw CliError(kExitFile, "cannot write " + quoted(path) + ": cannot make the folder " +
-                                      quoted(file.parent_path().string()) + ": " + error.message());
+        throw CliError(kExitFile, joinText({"cannot write ", inQuotes(path), ": cannot make the folder ",
+                                            inQuotes(file.parent_path().string()), ": ", error.message()}));
     }
     std::string reason;
     if (!writePng(path, imageToRgba(output), reason)) {
-        throw CliError(kExitFile, "cannot write " + quoted(path) + ": " + reason);
+        throw CliError(kExitFile, joinText({"cannot write ", inQuotes(path), ": ", reason}));
     }
 }
 
@@ -66,7 +66,7 @@ public:
         const OfxStatus status = effect_.beginSequenceRender(first(), last());
         if (status != kOfxStatOK && status != kOfxStatReplyDefault) {
             throw CliError(kExitRenderFailed,
-                           "the plug-in refused to begin the sequence: " + describeStatus(status));
+                           joinText({"the plug-in refused to begin the sequence: ", describeStatus(status)}));
         }
     }
     ~SequenceScope() { effect_.endSequenceRender(first(), last()); }
@@ -131,8 +131,8 @@ void renderFrames(host::Effect& effect, const Options& options, FrameSize size,
         args.sequentialStatus = 1;
         const OfxStatus status = effect.render(args);
         if (status != kOfxStatOK) {
-            throw CliError(kExitRenderFailed,
-                           "frame " + std::to_string(frame) + ": the render returned " + describeStatus(status));
+            throw CliError(kExitRenderFailed, joinText({"frame ", std::to_string(frame), ": the render returned ",
+                                                        describeStatus(status)}));
         }
         writeFrame(*output, expandFramePattern(*options.out, frame));
         progress.frameDone();

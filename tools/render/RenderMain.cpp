@@ -48,10 +48,10 @@ std::string panelTitle(const PluginSession& session, Context context) {
     if (props.type(kOfxPropLabel) == host::PropertyType::String && props.dimension(kOfxPropLabel) > 0) {
         label = props.getString(kOfxPropLabel, 0);
     }
-    return label + " " + std::to_string(session.plugin->pluginVersionMajor) + "." +
-           std::to_string(session.plugin->pluginVersionMinor) + " (" + session.plugin->pluginIdentifier + "), " +
-           contextName(context) + " context: " + std::to_string(session.effect->params().size()) +
-           " parameters\nNames as a host sees them; set one with --set \"Name=value\".";
+    return joinText({label, " ", std::to_string(session.plugin->pluginVersionMajor), ".",
+                     std::to_string(session.plugin->pluginVersionMinor), " (", session.plugin->pluginIdentifier, "), ",
+                     contextName(context), " context: ", std::to_string(session.effect->params().size()),
+                     " parameters\nNames as a host sees them; set one with --set \"Name=value\"."});
 }
 
 void writeStdout(const std::string& text) {
@@ -69,7 +69,7 @@ bool wantsProgress(ProgressMode mode) {
 int run(const std::vector<std::string>& args) {
     const ParseResult parsed = parseArguments(args);
     if (!parsed.ok()) {
-        throw CliError(kExitBadCommandLine, parsed.error + " (--help shows the options)");
+        throw CliError(kExitBadCommandLine, joinText({parsed.error, " (--help shows the options)"}));
     }
     const Options& options = parsed.options;
     if (options.mode == Mode::Help) {
@@ -101,7 +101,7 @@ int run(const std::vector<std::string>& args) {
             break;
         case Mode::Text:
             for (int64_t frame = options.frames.first; frame <= options.frames.last; ++frame) {
-                writeStdout(timeTextLine(session.effect->params(), frame, options.fps) + "\n");
+                writeStdout(joinText({timeTextLine(session.effect->params(), frame, options.fps), "\n"}));
             }
             break;
         case Mode::Render:
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
         printError("not enough memory for frames of this size and depth");
         return kExitRenderFailed;
     } catch (const std::exception& e) {
-        printError(std::string("unexpected failure: ") + e.what());
+        printError(joinText({"unexpected failure: ", e.what()}));
         return kExitRenderFailed;
     }
 }

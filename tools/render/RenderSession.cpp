@@ -7,14 +7,13 @@
 #include <vector>
 
 #include "tools/render/StatusNames.h"
+#include "tools/render/ValueParsing.h"
 
 namespace horavex::cli {
 
 namespace {
 
 bool accepted(OfxStatus status) { return status == kOfxStatOK || status == kOfxStatReplyDefault; }
-
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 
 // Like most hosts, the program never unmaps a plug-in binary it has
 // loaded: the plug-in's process-wide caches stay where they are until the
@@ -43,7 +42,7 @@ PluginSession openSession(const std::filesystem::path& bundle, const std::string
     try {
         session.library = std::make_unique<host::PluginLibrary>(host::PluginLibrary::open(bundle));
     } catch (const std::exception& e) {
-        throw CliError(kExitBundle, std::string("cannot load the plug-in bundle: ") + e.what());
+        throw CliError(kExitBundle, joinText({"cannot load the plug-in bundle: ", e.what()}));
     }
     keepMapped(session.library->binaryPath());
     session.plugin = session.library->findPlugin(pluginId);
@@ -52,27 +51,28 @@ PluginSession openSession(const std::filesystem::path& bundle, const std::string
         for (int i = 0; i < session.library->pluginCount(); ++i) {
             const OfxPlugin* plugin = session.library->plugin(i);
             if (plugin == nullptr || plugin->pluginIdentifier == nullptr) continue;
-            found += (found.empty() ? "" : ", ") + quoted(plugin->pluginIdentifier);
+            found += joinText({found.empty() ? "" : ", ", inQuotes(plugin->pluginIdentifier)});
         }
-        throw CliError(kExitBundle, quoted(bundle.string()) + " has no plug-in " + quoted(pluginId) +
-                                        (found.empty() ? "" : " (it has " + found + ")"));
+        const std::string holds = found.empty() ? std::string() : joinText({" (it has ", found, ")"});
+        throw CliError(kExitBundle, joinText({inQuotes(bundle.string()), " has no plug-in ", inQuotes(pluginId), holds}));
     }
 
     session.host = std::make_unique<host::Host>();
     try {
         session.host->bind(session.plugin, session.library->bundlePath().string());
     } catch (const std::exception& e) {
-        throw CliError(kExitBundle, std::string("cannot use the plug-in: ") + e.what());
+        throw CliError(kExitBundle, joinText({"cannot use the plug-in: ", e.what()}));
     }
     const OfxStatus loaded = session.host->load();
     if (!accepted(loaded)) {
-        throw CliError(kExitBundle, "the plug-in failed to load: OfxActionLoad returned " + describeStatus(loaded));
+        throw CliError(kExitBundle,
+                       joinText({"the plug-in failed to load: OfxActionLoad returned ", describeStatus(loaded)}));
     }
     session.loaded = true;
     const OfxStatus described = session.host->describe();
     if (!accepted(described)) {
-        throw CliError(kExitBundle,
-                       "the plug-in failed to describe itself: OfxActionDescribe returned " + describeStatus(described));
+        throw CliError(kExitBundle, joinText({"the plug-in failed to describe itself: OfxActionDescribe returned ",
+                                              describeStatus(described)}));
     }
 
     const host::PropertySet& props = session.host->descriptor().props();
@@ -81,13 +81,13 @@ PluginSession openSession(const std::filesystem::path& bundle, const std::string
         const std::vector<std::string> contexts = props.getStrings(kOfxImageEffectPropSupportedContexts);
         if (std::find(contexts.begin(), contexts.end(), wanted) == contexts.end()) {
             throw CliError(kExitBadCommandLine,
-                           std::string("the plug-in does not offer the ") + contextName(context) + " context");
+                           joinText({"the plug-in does not offer the ", contextName(context), " context"}));
         }
     }
     try {
         session.effect = session.host->createEffect(wanted, config);
     } catch (const std::exception& e) {
-        throw CliError(kExitBundle, std::string("cannot make an instance of the plug-in: ") + e.what());
+        throw CliError(kExitBundle, joinText({"cannot make an instance of the plug-in: ", e.what()}));
     }
     return session;
 }

@@ -1,5 +1,7 @@
 #include "tools/render/StatusNames.h"
 
+#include "tools/render/ValueParsing.h"
+
 namespace horavex::cli {
 
 std::string describeStatus(OfxStatus status) {
@@ -21,9 +23,9 @@ std::string describeStatus(OfxStatus status) {
         case kOfxStatReplyNo: name = "kOfxStatReplyNo"; break;
         case kOfxStatReplyDefault: name = "kOfxStatReplyDefault"; break;
         case kOfxStatErrImageFormat: name = "kOfxStatErrImageFormat"; break;
-        default: return "status " + std::to_string(status);
+        default: return joinText({"status ", std::to_string(status)});
     }
-    return std::string(name) + " (" + std::to_string(status) + ")";
+    return joinText({name, " (", std::to_string(status), ")"});
 }
 
 }  // namespace horavex::cli

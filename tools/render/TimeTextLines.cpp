@@ -5,6 +5,7 @@
 #include "params/ParamNames.h"
 #include "params/SnapshotConversions.h"
 #include "params/Utf8.h"
+#include "tools/render/ValueParsing.h"
 
 namespace horavex::cli {
 
@@ -62,7 +63,7 @@ std::string timeTextLine(const host::ParamSet& params, int64_t frame, double fra
     const ShownTime shown = computeShownTime(time, frameRate, values);
     const std::string format = values.digitalFormat == kFreeFormatIndex ? freeFormat(params) : std::string();
     const std::string text = wideToUtf8(buildTimeText(values.digitalFormat, shown, format));
-    std::string line = std::to_string(frame) + " ";
+    std::string line = joinText({std::to_string(frame), " "});
     for (char c : text) {
         if (c == '\n') {
             line += "\\n";

@@ -59,6 +59,17 @@ std::string toLower(std::string_view text) {
     return lower;
 }
 
+std::string joinText(std::initializer_list<std::string_view> pieces) {
+    std::size_t size = 0;
+    for (std::string_view piece : pieces) size += piece.size();
+    std::string text;
+    text.reserve(size);
+    for (std::string_view piece : pieces) text.append(piece);
+    return text;
+}
+
+std::string inQuotes(std::string_view text) { return joinText({"\"", text, "\""}); }
+
 std::optional<double> parseNumber(std::string_view text) {
     text = withoutPlus(trimBlanks(text));
     if (text.empty()) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,13 @@ enum class PixelDepth { Byte, Short, Float };
 
 std::string_view trimBlanks(std::string_view text);
 std::string toLower(std::string_view text);
+
+// The pieces one after another. Messages are built with this rather than
+// chains of operator+, in which GCC 12 at -O3 sees overlapping copies that
+// are not there (-Wrestrict).
+std::string joinText(std::initializer_list<std::string_view> pieces);
+// The text in double quotes.
+std::string inQuotes(std::string_view text);
 
 // A finite decimal number ("1", "-0.25", "1e3"); NaN and infinities are not
 // numbers here.
