@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <png.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -114,6 +115,40 @@ RunResult runProgram(const std::vector<std::string>& args) {
     result.out = readText(outPath);
     result.err = readText(errPath);
     return result;
+}
+
+// Runs the program with stderr on a pseudo-terminal, as in a person's
+// shell, and returns what the terminal received.
+std::string runOnTerminal(const std::vector<std::string>& args, int& exitCode) {
+    int master = -1;
+    int slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+    std::vector<std::string> argv{kProgram};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> cargs;
+    for (std::string& arg : argv) cargs.push_back(arg.data());
+    cargs.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int devnull = open("/dev/null", O_WRONLY);
+        if (devnull < 0 || dup2(devnull, STDOUT_FILENO) < 0 || dup2(slave, STDERR_FILENO) < 0) _exit(126);
+        close(master);
+        execv(kProgram.c_str(), cargs.data());
+        _exit(127);
+    }
+    close(slave);
+    std::string received;
+    char buffer[4096];
+    while (true) {
+        const ssize_t n = read(master, buffer, sizeof buffer);
+        if (n <= 0) break;  // EIO once the program has ended and everything is read
+        received.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(master);
+    int status = 0;
+    exitCode = -1;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) exitCode = WEXITSTATUS(status);
+    return received;
 }
 
 RgbaImage solidPicture(int width, int height, int depth, std::array<uint16_t, 4> rgba) {
@@ -810,6 +845,18 @@ TEST(RenderCliProgram, SourceAndOutputFileProblemsEndWithFour) {
     const RunResult mismatch = runProgram({"--source", dir / "small.png", "--size", "16x16", "--out", dir / "o.png"});
     EXPECT_EQ(mismatch.exitCode, 2);
     EXPECT_THAT(mismatch.err, HasSubstr("is 8x8, not 16x16"));
+}
+
+TEST(RenderCliProgram, ProgressOnATerminalUnlessQuiet) {
+    const TempDir dir;
+    int exitCode = -1;
+    const std::string shown = runOnTerminal({"--size", "16x16", "--frames", "0-2", "--out", dir / "t_#.png"}, exitCode);
+    EXPECT_EQ(exitCode, 0) << shown;
+    EXPECT_THAT(shown, AllOf(HasSubstr("frame 1 of 3"), HasSubstr("frame 3 of 3"), HasSubstr("left")));
+    const std::string quiet =
+        runOnTerminal({"--size", "16x16", "--frames", "0-2", "--quiet", "--out", dir / "q_#.png"}, exitCode);
+    EXPECT_EQ(exitCode, 0) << quiet;
+    EXPECT_EQ(quiet, "");
 }
 
 TEST(RenderCliProgram, ProgressOnRequest) {
