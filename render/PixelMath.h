@@ -84,22 +84,31 @@ struct PixelMath<PIX, max, 0> {
                    premultiplied(d.blue, d.alpha), static_cast<Channel>(kScale * d.alpha)};
     }
 
-    // count opaque surface pixels to output pixels.
-    static void opaqueSpan(unsigned char* dst, const unsigned char* draw, std::size_t count) noexcept {
+    // Converts the leading opaque pixels among count; returns how many.
+    static std::size_t opaqueRun(unsigned char* dst, const unsigned char* draw, std::size_t count) noexcept {
         std::size_t i = 0;
         if constexpr (sizeof(PIX) == 4 && std::endian::native == std::endian::little) {
             // Two pixels per 64-bit word: swap blue and red, keep green and alpha.
+            constexpr std::uint64_t kAlphas = 0xFF000000FF000000u;
             for (; i + 2 <= count; i += 2) {
                 std::uint64_t pair;
                 std::memcpy(&pair, draw + i * kSurfacePixelBytes, sizeof pair);
+                if ((pair & kAlphas) != kAlphas) {
+                    break;
+                }
                 pair = (pair & 0xFF00FF00FF00FF00u) | ((pair >> 16) & 0x000000FF000000FFu) |
                        ((pair << 16) & 0x00FF000000FF0000u);
                 std::memcpy(dst + i * sizeof(PIX), &pair, sizeof pair);
             }
         }
         for (; i < count; ++i) {
-            storePixel(dst + i * sizeof(PIX), opaque(surfaceWordAt(draw + i * kSurfacePixelBytes)));
+            const std::uint32_t word = surfaceWordAt(draw + i * kSurfacePixelBytes);
+            if (word < 0xFF000000u) {
+                break;
+            }
+            storePixel(dst + i * sizeof(PIX), opaque(word));
         }
+        return i;
     }
 };
 
@@ -138,11 +147,17 @@ struct PixelMath<OfxRGBAColourF, 1, 1> {
                               static_cast<float>(kUnit[d.blue] * wide), h};
     }
 
-    static void opaqueSpan(unsigned char* dst, const unsigned char* draw, std::size_t count) noexcept {
-        for (std::size_t i = 0; i < count; ++i) {
-            storePixel(dst + i * sizeof(OfxRGBAColourF),
-                       opaque(surfaceWordAt(draw + i * kSurfacePixelBytes)));
+    // Converts the leading opaque pixels among count; returns how many.
+    static std::size_t opaqueRun(unsigned char* dst, const unsigned char* draw, std::size_t count) noexcept {
+        std::size_t i = 0;
+        for (; i < count; ++i) {
+            const std::uint32_t word = surfaceWordAt(draw + i * kSurfacePixelBytes);
+            if (word < 0xFF000000u) {
+                break;
+            }
+            storePixel(dst + i * sizeof(OfxRGBAColourF), opaque(word));
         }
+        return i;
     }
 };
 

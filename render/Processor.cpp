@@ -14,7 +14,6 @@
 namespace horavex {
 namespace {
 
-using compose::kLinePixels;
 using compose::kSurfacePixelBytes;
 using compose::loadPixel;
 using compose::loadSurfacePixel;
@@ -26,22 +25,6 @@ template <typename PIX, int max, int isFloat>
 struct Spans {
     using Math = compose::PixelMath<PIX, max, isFloat>;
     static constexpr std::size_t kPixel = sizeof(PIX);
-
-    // Copies the source under the leading undrawn pixels while it scans, so
-    // that surface, source and output stream through memory together.
-    static std::size_t copyUndrawn(unsigned char* dst, const unsigned char* src,
-                                   const unsigned char* draw, std::size_t count) noexcept {
-        std::size_t i = 0;
-        while (i + kLinePixels <= count && compose::lineIsUndrawn(draw + i * kSurfacePixelBytes)) {
-            compose::copyBytes<kLinePixels * kPixel>(dst + i * kPixel, src + i * kPixel);
-            i += kLinePixels;
-        }
-        while (i < count && surfaceWordAt(draw + i * kSurfacePixelBytes) == 0) {
-            storePixel(dst + i * kPixel, loadPixel<PIX>(src + i * kPixel));
-            ++i;
-        }
-        return i;
-    }
 
     // One span of the drawing rectangle, all with or all without source
     // pixels. Three kinds of run: untouched surface (bulk copy or clear),
@@ -65,26 +48,28 @@ struct Spans {
         while (i < count) {
             const std::uint32_t word = surfaceWordAt(draw + i * kSurfacePixelBytes);
             if (word == 0) {
+                const std::size_t run =
+                    compose::undrawnRun(draw + i * kSurfacePixelBytes, count - i);
                 if (kWithSource && !undrawnIsKeyed) {
-                    i += copyUndrawn(dst + i * kPixel, src + i * kPixel, draw + i * kSurfacePixelBytes,
-                                     count - i);
+                    std::memmove(dst + i * kPixel, src + i * kPixel, run * kPixel);
                 } else {
-                    const std::size_t run = compose::undrawnRun(draw + i * kSurfacePixelBytes, count - i);
                     std::memset(dst + i * kPixel, 0, run * kPixel);
-                    i += run;
                 }
+                i += run;
             } else if (opaqueUnkeyed(word)) {
-                std::size_t run = 1;
                 if (keyed) {
-                    while (i + run < count &&
-                           opaqueUnkeyed(surfaceWordAt(draw + (i + run) * kSurfacePixelBytes))) {
-                        ++run;
+                    // Every colour has to be held against the key.
+                    while (i < count) {
+                        const std::uint32_t next = surfaceWordAt(draw + i * kSurfacePixelBytes);
+                        if (!opaqueUnkeyed(next)) {
+                            break;
+                        }
+                        storePixel(dst + i * kPixel, Math::opaque(next));
+                        ++i;
                     }
                 } else {
-                    run += compose::opaqueRun(draw + (i + 1) * kSurfacePixelBytes, count - i - 1);
+                    i += Math::opaqueRun(dst + i * kPixel, draw + i * kSurfacePixelBytes, count - i);
                 }
-                Math::opaqueSpan(dst + i * kPixel, draw + i * kSurfacePixelBytes, run);
-                i += run;
             } else {
                 const SurfacePixel d = loadSurfacePixel(draw + i * kSurfacePixelBytes);
                 PIX out{};  // keyed away, or undrawn without a source

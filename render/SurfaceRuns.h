@@ -4,8 +4,6 @@
 // at memory speed instead of through the per-pixel blend.
 #pragma once
 
-#include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -56,18 +54,6 @@ inline void storePixel(unsigned char* p, const PIX& value) noexcept {
     std::memcpy(p, &value, sizeof value);
 }
 
-// A fixed number of bytes through registers, 16 at a time: inline, where a
-// library call per cache line would cost more than the copy.
-template <std::size_t kBytes>
-inline void copyBytes(unsigned char* dst, const unsigned char* src) noexcept {
-    static_assert(kBytes % 16 == 0);
-    for (std::size_t k = 0; k < kBytes; k += 16) {
-        unsigned char chunk[16];
-        std::memcpy(chunk, src + k, sizeof chunk);
-        std::memcpy(dst + k, chunk, sizeof chunk);
-    }
-}
-
 // All sixteen pixels of one line untouched.
 inline bool lineIsUndrawn(const unsigned char* line) noexcept {
 #if defined(__SSE2__)
@@ -95,28 +81,6 @@ inline std::size_t undrawnRun(const unsigned char* draw, std::size_t count) noex
         i += kLinePixels;
     }
     while (i < count && surfaceWordAt(draw + i * kSurfacePixelBytes) == 0) {
-        ++i;
-    }
-    return i;
-}
-
-// Leading pixels with alpha 255 among count.
-inline std::size_t opaqueRun(const unsigned char* draw, std::size_t count) noexcept {
-    // The alpha bytes of two pixels, in whatever order the machine loads them.
-    constexpr std::uint64_t kAlphas =
-        std::bit_cast<std::uint64_t>(std::array<unsigned char, 8>{0, 0, 0, 255, 0, 0, 0, 255});
-    std::size_t i = 0;
-    while (i + 4 <= count) {
-        std::uint64_t first;
-        std::uint64_t second;
-        std::memcpy(&first, draw + i * kSurfacePixelBytes, sizeof first);
-        std::memcpy(&second, draw + i * kSurfacePixelBytes + 8, sizeof second);
-        if ((first & second & kAlphas) != kAlphas) {
-            break;
-        }
-        i += 4;
-    }
-    while (i < count && draw[i * kSurfacePixelBytes + 3] == 255) {
         ++i;
     }
     return i;

@@ -356,6 +356,35 @@ TYPED_TEST(ProcessorRules, OutsideTheDrawingTheSourcePassesThroughUnchanged) {
     }
 }
 
+TYPED_TEST(ProcessorRules, OpaqueRunsOfAnyLengthEndAtTheFirstTranslucentPixel) {
+    using T = Traits<TypeParam>;
+    const TypeParam translucentOverBlack = compositeOne<TypeParam>(9, 8, 7, 254, nullptr);
+    for (int length = 0; length <= 20; ++length) {
+        for (int offset = 0; offset < 2; ++offset) {
+            const int width = offset + length + 2;
+            const OfxRectI rect{0, 0, width, 1};
+            TestSurface surface(width, 1);
+            for (int i = offset; i < offset + length; ++i) {
+                surface.set(i, 0, static_cast<unsigned char>(i), 50, static_cast<unsigned char>(200 - i), 255);
+            }
+            surface.set(offset + length, 0, 9, 8, 7, 254);
+            TestImage<TypeParam> output(rect);
+            Options options;
+            options.drawRect = rect;
+            composite<TypeParam>(&surface, nullptr, output, rect, options);
+            for (int i = 0; i < width; ++i) {
+                TypeParam expected{};
+                if (i >= offset && i < offset + length) {
+                    expected = T::opaque(i, 50, 200 - i);
+                } else if (i == offset + length) {
+                    expected = translucentOverBlack;
+                }
+                ASSERT_EQ(output.get(i, 0), expected) << length << " " << offset << " " << i;
+            }
+        }
+    }
+}
+
 TYPED_TEST(ProcessorRules, UndrawnPixelsInsideTheDrawingShowTheSource) {
     using T = Traits<TypeParam>;
     const OfxRectI rect{0, 0, 9, 2};
@@ -932,21 +961,6 @@ TEST(SurfaceRuns, UndrawnRunStopsAtTheFirstTouchedByte) {
                 ASSERT_EQ(compose::undrawnRun(surface.data(), count), touched)
                     << count << " " << touched << " " << byte;
             }
-        }
-    }
-}
-
-TEST(SurfaceRuns, OpaqueRunStopsAtTheFirstAlphaBelowFull) {
-    for (std::size_t count = 0; count <= 40; ++count) {
-        for (std::size_t below = 0; below <= count; ++below) {
-            std::vector<unsigned char> surface(count * 4, 0);
-            for (std::size_t i = 0; i < count; ++i) {
-                surface[i * 4 + 3] = 255;
-            }
-            if (below < count) {
-                surface[below * 4 + 3] = 254;
-            }
-            ASSERT_EQ(compose::opaqueRun(surface.data(), count), below) << count << " " << below;
         }
     }
 }
