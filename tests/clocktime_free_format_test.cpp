@@ -81,7 +81,7 @@ TEST(FreeFormatText, TrailingPercentRuleBoundary) {
     std::string format(253, 'x');
     format += '%';
     EXPECT_EQ(applyTrailingPercentRule(format), format + '%');
-    format.insert(0, "x");
+    format.insert(format.begin(), 'x');
     EXPECT_EQ(applyTrailingPercentRule(format), std::string(254, 'x') + ' ');
     EXPECT_EQ(applyTrailingPercentRule("%%"), "%%%");
     EXPECT_EQ(applyTrailingPercentRule(""), "");
