@@ -16,6 +16,10 @@
 #include "ofxapi/OfxApi.h"
 #include "render/SurfaceRuns.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace horavex::compose {
 
 // i / 255 in double precision: the same bits as dividing for every pixel.
@@ -87,6 +91,27 @@ struct PixelMath<PIX, max, 0> {
     // Converts the leading opaque pixels among count; returns how many.
     static std::size_t opaqueRun(unsigned char* dst, const unsigned char* draw, std::size_t count) noexcept {
         std::size_t i = 0;
+#if defined(__SSE2__)
+        if constexpr (sizeof(PIX) == 4) {
+            // Four pixels per register: swap blue and red, keep green and alpha.
+            const __m128i alphas = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+            const __m128i greenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
+            const __m128i lowByte = _mm_set1_epi32(0xFF);
+            for (; i + 4 <= count; i += 4) {
+                const __m128i quad =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(draw + i * kSurfacePixelBytes));
+                const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(quad, alphas), alphas);
+                if (_mm_movemask_epi8(opaque) != 0xFFFF) {
+                    break;
+                }
+                const __m128i red = _mm_and_si128(_mm_srli_epi32(quad, 16), lowByte);
+                const __m128i blue = _mm_slli_epi32(_mm_and_si128(quad, lowByte), 16);
+                const __m128i rgba =
+                    _mm_or_si128(_mm_and_si128(quad, greenAlpha), _mm_or_si128(red, blue));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i * sizeof(PIX)), rgba);
+            }
+        }
+#endif
         if constexpr (sizeof(PIX) == 4 && std::endian::native == std::endian::little) {
             // Two pixels per 64-bit word: swap blue and red, keep green and alpha.
             constexpr std::uint64_t kAlphas = 0xFF000000FF000000u;
