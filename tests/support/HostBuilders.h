@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace horavex::host::testing {
 
@@ -19,6 +20,22 @@ std::filesystem::path pluginBundlePath();
 // A loaded binary, the host bound to its first plug-in and, optionally, one
 // instance; members are destroyed instance first, library last.
 struct PluginSession {
+    PluginSession() = default;
+    PluginSession(PluginSession&&) noexcept = default;
+    // The instance needs its host and the host its library, so an old session
+    // is taken down in that order before the new one moves in.
+    PluginSession& operator=(PluginSession&& other) noexcept {
+        if (this != &other) {
+            effect.reset();
+            host.reset();
+            library.reset();
+            library = std::move(other.library);
+            host = std::move(other.host);
+            effect = std::move(other.effect);
+        }
+        return *this;
+    }
+
     std::unique_ptr<PluginLibrary> library;
     std::unique_ptr<Host> host;
     std::unique_ptr<Effect> effect;
