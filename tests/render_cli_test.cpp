@@ -510,10 +510,10 @@ TEST(RenderCliStatus, NamesTheStandardStatuses) {
 // PNG files and pixel transfer
 
 host::ImageSpec specOf(OfxRectI bounds, const char* depth) {
-    host::ImageSpec spec;
-    spec.bounds = bounds;
-    spec.depth = depth;
-    return spec;
+    host::ImageSpec layout;
+    layout.bounds = bounds;
+    layout.depth = depth;
+    return layout;
 }
 
 TEST(RenderCliPng, EightAndSixteenBitPicturesReadBackExactly) {

@@ -23,15 +23,15 @@ constexpr std::array kOptions{
 };
 
 const OptionSpec* findOption(std::string_view name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == spec.name) return &spec;
+    for (const OptionSpec& option : kOptions) {
+        if (name == option.name) return &option;
     }
     return nullptr;
 }
 
 std::string unknownOption(std::string_view name) {
     std::vector<Candidate> candidates;
-    for (const OptionSpec& spec : kOptions) candidates.push_back({spec.name, {}});
+    for (const OptionSpec& option : kOptions) candidates.push_back({option.name, {}});
     const std::vector<std::string> closest = closestNames(name, candidates, 1);
     if (closest.empty()) return joinText({"unknown option ", name});
     return joinText({"unknown option ", name, "; did you mean ", closest.front(), "?"});
@@ -136,12 +136,12 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
         }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
-        const OptionSpec* spec = findOption(name);
-        if (spec == nullptr) {
+        const OptionSpec* option = findOption(name);
+        if (option == nullptr) {
             result.error = unknownOption(name);
             return result;
         }
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             if (equals != std::string::npos) {
                 result.error = joinText({name, " takes no value"});
                 return result;

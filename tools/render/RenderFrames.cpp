@@ -101,17 +101,17 @@ FrameSize resolveFrameSize(const Options& options, const std::optional<RgbaImage
 
 void renderFrames(host::Effect& effect, const Options& options, FrameSize size,
                   const std::optional<RgbaImage>& firstSource, bool showProgress) {
-    host::ImageSpec spec;
-    spec.bounds = OfxRectI{0, 0, size.width, size.height};
-    spec.depth = ofxDepth(options.depth);
-    spec.pixelAspectRatio = options.pixelAspectRatio;
+    host::ImageSpec layout;
+    layout.bounds = OfxRectI{0, 0, size.width, size.height};
+    layout.depth = ofxDepth(options.depth);
+    layout.pixelAspectRatio = options.pixelAspectRatio;
 
     std::shared_ptr<host::ImageBuffer> source;
     if (host::Clip* clip = effect.findClip(kOfxImageEffectSimpleSourceClipName)) {
-        source = clip->attachImage(spec);
+        source = clip->attachImage(layout);
         rgbaToImage(firstSource ? *firstSource : makeTestPattern(size.width, size.height), *source);
     }
-    const std::shared_ptr<host::ImageBuffer> output = effect.clip(kOfxImageEffectOutputClipName).attachImage(spec);
+    const std::shared_ptr<host::ImageBuffer> output = effect.clip(kOfxImageEffectOutputClipName).attachImage(layout);
     const bool sourcePerFrame = source && options.source && hasFramePlaceholder(*options.source);
 
     Progress progress(options.frames.count(), showProgress);
@@ -127,7 +127,7 @@ void renderFrames(host::Effect& effect, const Options& options, FrameSize size,
         output->fillBytes(std::byte{0});
         host::RenderArgs args;
         args.time = static_cast<double>(frame);
-        args.window = spec.bounds;
+        args.window = layout.bounds;
         args.sequentialStatus = 1;
         const OfxStatus status = effect.render(args);
         if (status != kOfxStatOK) {
