@@ -1,5 +1,6 @@
 #include "clocktime/ComputeShownTime.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "common/Saturate.h"
@@ -56,14 +57,7 @@ void splitTimeOfDay(int64_t milliseconds, ShownTime& shown) {
     shown.hours = static_cast<int32_t>(rest / 60);
 }
 
-ShownTime computeShownTime(double renderTime, double frameRate, const ClockValues& values) {
-    ShownTime shown;
-    shown.frameNumber = saturatingTrunc<int32_t>(renderTime);
-    shown.frameRate = frameRate;
-    shown.day = values.startDay;
-    shown.month = values.startMonth;
-    shown.year = values.startYear;
-
+int64_t unwrappedClockMilliseconds(double renderTime, double frameRate, const ClockValues& values) {
     const double elapsed = elapsedClockSeconds(renderTime, frameRate, values.speedFactor);
     const int64_t elapsedMs = clampMagnitude(saturatingTrunc<int64_t>(elapsed * 1000.0), kMillisecondLimit);
     const int64_t start = clockMilliseconds(values.startHour, values.startMinute, values.startSecond);
@@ -83,7 +77,63 @@ ShownTime computeShownTime(double renderTime, double frameRate, const ClockValue
             ms = stop;
         }
     }
-    splitTimeOfDay(ms, shown);
+    return ms;
+}
+
+void splitSpan(int64_t milliseconds, ShownTime& shown) {
+    shown.isSpan = true;
+    shown.negative = milliseconds < 0;
+    // The limit keeps the magnitude (and its hours) well inside their types.
+    const int64_t magnitude = clampMagnitude(milliseconds, kMillisecondLimit);
+    int64_t rest = magnitude < 0 ? -magnitude : magnitude;
+    shown.milliseconds = static_cast<int32_t>(rest % 1000);
+    rest /= 1000;
+    shown.seconds = static_cast<int32_t>(rest % 60);
+    rest /= 60;
+    shown.minutes = static_cast<int32_t>(rest % 60);
+    shown.hours = static_cast<int32_t>(rest / 60);
+}
+
+int64_t countdownMilliseconds(int32_t hours, int32_t minutes, int32_t seconds, int32_t milliseconds) {
+    // Each part is at most 2^31 hours' worth of milliseconds: the sum fits.
+    const int64_t total = int64_t{hours} * 3'600'000 + int64_t{minutes} * 60'000 + int64_t{seconds} * 1000 +
+                          int64_t{milliseconds};
+    return std::clamp<int64_t>(total, 0, kMillisecondLimit);
+}
+
+ShownTime computeShownTime(double renderTime, double frameRate, const ClockValues& values) {
+    ShownTime shown;
+    shown.frameNumber = saturatingTrunc<int32_t>(renderTime);
+    shown.frameRate = frameRate;
+    shown.day = values.startDay;
+    shown.month = values.startMonth;
+    shown.year = values.startYear;
+
+    const int64_t ms = unwrappedClockMilliseconds(renderTime, frameRate, values);
+    switch (values.clockMode) {
+        case kStopwatchMode:
+            splitSpan(ms, shown);
+            break;
+        case kCountdownMode: {
+            // Every term lies within a few times the limit: nothing here can
+            // overflow.
+            const int64_t start = clockMilliseconds(values.startHour, values.startMinute, values.startSecond);
+            const int64_t remaining =
+                countdownMilliseconds(values.countdownHours, values.countdownMinutes, values.countdownSeconds,
+                                      values.countdownMilliseconds) -
+                (ms - start);
+            if (remaining < 0 && values.showOvertime != 0) {
+                splitSpan(remaining, shown);
+                shown.overtime = true;
+            } else {
+                splitSpan(std::max<int64_t>(remaining, 0), shown);
+            }
+            break;
+        }
+        default:
+            splitTimeOfDay(ms, shown);
+            break;
+    }
     return shown;
 }
 

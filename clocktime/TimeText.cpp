@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "clocktime/FreeFormat.h"
+#include "clocktime/Timecode.h"
 #include "common/Saturate.h"
 
 namespace horavex {
@@ -33,7 +34,9 @@ int32_t frameWithinSecond(int32_t frameNumber, double frameRate) {
     return saturatingTrunc<int32_t>(frame - std::trunc(frame / frameRate) * frameRate);
 }
 
-std::wstring buildTimeText(int digitalFormat, const ShownTime& shown, std::string_view freeFormatUtf8) {
+namespace {
+
+std::wstring unsignedTimeText(int digitalFormat, const ShownTime& shown, std::string_view freeFormatUtf8) {
     const int64_t h = shown.hours;
     const int64_t m = shown.minutes;
     const int64_t s = shown.seconds;
@@ -61,7 +64,7 @@ std::wstring buildTimeText(int digitalFormat, const ShownTime& shown, std::strin
         case 9:
             return formatLine(L"%02lld:%02lld:%02lld,%02lld", h, m, s,
                               frameWithinSecond(shown.frameNumber, shown.frameRate));
-        case 10:
+        case kFramecounterIndex:
             return formatLine(L"%06lld", shown.frameNumber);
         case 11:
             return formatLine(L"%02lld.%02lld.%04lld %02lld:%02lld:%02lld", shown.day, shown.month, shown.year, h, m,
@@ -71,9 +74,26 @@ std::wstring buildTimeText(int digitalFormat, const ShownTime& shown, std::strin
                               s);
         case kFreeFormatIndex:
             return freeFormatText(shown, freeFormatUtf8);
+        case kTimecodeIndex:
+            return timecodeText(shown, false);
+        case kDropFrameTimecodeIndex:
+            return timecodeText(shown, true);
         default:
             return {};
     }
+}
+
+}  // namespace
+
+std::wstring buildTimeText(int digitalFormat, const ShownTime& shown, std::string_view freeFormatUtf8) {
+    std::wstring line = unsignedTimeText(digitalFormat, shown, freeFormatUtf8);
+    if (shown.negative && digitalFormat != kFramecounterIndex && !line.empty()) {
+        line.insert(line.begin(), L'-');
+        if (line.size() > kTimeTextMaxChars) {
+            line.resize(kTimeTextMaxChars);
+        }
+    }
+    return line;
 }
 
 }  // namespace horavex

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "drawing/Color.h"
 #include "drawing/Graphics.h"
@@ -41,5 +42,25 @@ DigitalTextBox digitalTextBox(float measuredWidth, float measuredHeight, int32_t
 RectF drawDigitalText(Graphics& graphics, std::wstring_view line, const LogFont& font, int32_t centreX,
                       int32_t centreY, int32_t textBase, int32_t surfaceHeight, Color textColour,
                       Color backColour);
+
+// The digital clock with fixed-width digits, so that a running clock keeps
+// still in any font: each character takes a cell of its own width as the
+// drawing font measures it, except that every digit 0 to 9 takes the width of
+// the widest one. The box is 10 % wider than the cells together and as high
+// as the measured line, placed like drawDigitalText's; each character is
+// drawn centred in its cell.
+RectF drawDigitalTextFixedDigits(Graphics& graphics, std::wstring_view line, const LogFont& font, int32_t centreX,
+                                 int32_t centreY, int32_t textBase, int32_t surfaceHeight, Color textColour,
+                                 Color backColour);
+
+// One character of a line (a surrogate pair counts as one) and the width of
+// its cell.
+struct TextCell {
+    std::wstring_view text;
+    float width = 0.0f;
+};
+
+// The cells of drawDigitalTextFixedDigits, measured with `font`.
+std::vector<TextCell> fixedDigitCells(Graphics& graphics, std::wstring_view line, const Font& font);
 
 }  // namespace horavex

@@ -63,6 +63,16 @@ struct ClockValues {
     double renderScaleX = 1.0;
     double renderScaleY = 1.0;
     double pixelAspectRatio = 1.0;
+    // Timer and timecode; the defaults show the time of day as always.
+    int16_t clockMode = 0;             // 0 time of day, 1 stopwatch, 2 countdown
+    int32_t countdownHours = 0;        // the countdown's duration, in parts
+    int32_t countdownMinutes = 5;
+    int32_t countdownSeconds = 0;
+    int32_t countdownMilliseconds = 0;
+    int16_t showOvertime = 0;
+    ChannelColour overtimeColour{255, 0, 0, 255};
+    int16_t useOvertimeColour = 0;
+    int16_t fixedWidthDigits = 0;
 };
 
 }  // namespace horavex

@@ -16,6 +16,7 @@ namespace {
 constexpr ColourQuad whitecolour{1, 1, 1, 1};
 constexpr ColourQuad blackcolour{0, 0, 0, 1};
 constexpr ColourQuad greencolour{0, 1, 0, 1};
+constexpr ColourQuad redcolour{0, 0, 1, 1};  // bytes blue, green, red, alpha
 
 // Parameters without a shared definition function are defined here directly;
 // the host's statuses for them are not acted on.
@@ -38,6 +39,23 @@ void defineChoice(const HostSuites& suites, OfxParamSetHandle paramSet, const ch
     if (parent != nullptr) {
         props.setString(kOfxParamPropParent, 0, parent);
     }
+}
+
+// A choice that states its default index, which hosts otherwise take as 0
+// only by the standard's word.
+void defineChoiceWithDefault(const HostSuites& suites, OfxParamSetHandle paramSet, const char* name,
+                             const char* label, const char* hint, std::initializer_list<const char*> options,
+                             int defaultIndex, const char* parent) {
+    const PropertySetRef props = defineDirect(suites, paramSet, kOfxParamTypeChoice, name);
+    props.setString(kOfxParamPropHint, 0, hint);
+    props.setString(kOfxPropLabel, 0, label);
+    int index = 0;
+    for (const char* option : options) {
+        props.setString(kOfxParamPropChoiceOption, index++, option);
+    }
+    props.setInt(kOfxParamPropDefault, 0, defaultIndex);
+    props.setInt(kOfxParamPropAnimates, 0, 0);
+    props.setString(kOfxParamPropParent, 0, parent);
 }
 
 void defineGroup(const HostSuites& suites, OfxParamSetHandle paramSet, const char* name, const char* label,
@@ -103,6 +121,39 @@ void defineNamedSecond(const HostSuites& suites, OfxParamSetHandle paramSet, con
                       kOfxParamDoubleTypeScale);
 }
 
+// Added after every older parameter, with defaults that show the time of day
+// exactly as before.
+void defineTimerParameters(const HostSuites& suites, OfxParamSetHandle paramSet) {
+    using namespace param;
+    const char* parent = kTimerAndTimecode;
+    defineGroup(suites, paramSet, kTimerAndTimecode, "Timer and Timecode",
+                "Stopwatch, countdown and the layout of the digits");
+    defineChoiceWithDefault(suites, paramSet, kMode, "Mode",
+                            "What the clock shows: the time of day, the time since the start, or the time left",
+                            {"Time of Day", "Stopwatch", "Countdown"}, 0, parent);
+    defineIntParam(suites, paramSet, {kDurationHours, "", "", "Hours of the countdown's duration", parent}, 0, 0,
+                   99, 1);
+    defineIntParam(suites, paramSet, {kDurationMinutes, "", "", "Minutes of the countdown's duration", parent}, 5,
+                   0, 59, 1);
+    defineIntParam(suites, paramSet, {kDurationSeconds, "", "", "Seconds of the countdown's duration", parent}, 0,
+                   0, 59, 1);
+    defineIntParam(suites, paramSet,
+                   {kDurationMilliseconds, "", "", "Milliseconds of the countdown's duration", parent}, 0, 0, 999,
+                   1);
+    defineBooleanParam(suites, paramSet,
+                       {kShowOvertime, "", "", "Past zero, count on with a leading minus instead of holding at zero",
+                        parent},
+                       0);
+    defineRGBAParam(suites, paramSet, {kOvertimeColour, "", "", "The colour of the clock in overtime", parent},
+                    redcolour);
+    defineBooleanParam(suites, paramSet,
+                       {kUseOvertimeColour, "", "", "Draw the clock in the overtime colour past zero", parent}, 0);
+    defineBooleanParam(suites, paramSet,
+                       {kFixedWidthDigits, "", "", "Every digit as wide as the widest, so a running clock keeps still",
+                        parent},
+                       0);
+}
+
 void defineParameters(const HostSuites& suites, OfxParamSetHandle paramSet) {
     using namespace param;
     defineChoice(suites, paramSet, kClockChoice, "ClockChoice", "Select Clock",
@@ -142,7 +193,8 @@ void defineParameters(const HostSuites& suites, OfxParamSetHandle paramSet) {
     defineGroup(suites, paramSet, kDigitalClock, "Digital and LED Clock Params", "Parameter for digital and LED clock");
     defineChoice(suites, paramSet, kDigClockFormat, "Digital Clock Format", "Select Clock Format",
                  {"hh:mm:ss.mmm", "hh:mm:ss.mm", "hh:mm:ss.m", "hh:mm:ss", "hh:mm", "mm:ss", "mm", "mm:ss.m", "ss.m",
-                  "hh:mm:ss,ff", "Framecounter", "Date and Time (German)", "Date and Time (English)", "Free Format"},
+                  "hh:mm:ss,ff", "Framecounter", "Date and Time (German)", "Date and Time (English)", "Free Format",
+                  "Timecode hh:mm:ss:ff", "Timecode drop-frame hh:mm:ss;ff"},
                  kDigitalClock);
     definePushButton(suites, paramSet);
     defineString(suites, paramSet,
@@ -155,6 +207,8 @@ void defineParameters(const HostSuites& suites, OfxParamSetHandle paramSet) {
     defineRGBAParam(suites, paramSet, {kKeyColour, "", "", "", kKeyParams}, greencolour);
     defineChoice(suites, paramSet, kUseKeyColour, "Keying Mode", "Select Keying Mode",
                  {"No Key - Composite with Source", "Use Key Colour - Composite with Lower Layer"}, kKeyParams);
+
+    defineTimerParameters(suites, paramSet);
 }
 
 }  // namespace

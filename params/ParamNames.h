@@ -49,5 +49,15 @@ inline constexpr const char kFontParam[] = "FontParam";
 inline constexpr const char kKeyParams[] = "KeyParams";
 inline constexpr const char kKeyColour[] = "Key Colour";
 inline constexpr const char kUseKeyColour[] = "Use Key Colour";
+inline constexpr const char kTimerAndTimecode[] = "Timer and Timecode";
+inline constexpr const char kMode[] = "Mode";
+inline constexpr const char kDurationHours[] = "Duration Hours";
+inline constexpr const char kDurationMinutes[] = "Duration Minutes";
+inline constexpr const char kDurationSeconds[] = "Duration Seconds";
+inline constexpr const char kDurationMilliseconds[] = "Duration Milliseconds";
+inline constexpr const char kShowOvertime[] = "Show Overtime";
+inline constexpr const char kOvertimeColour[] = "Overtime Colour";
+inline constexpr const char kUseOvertimeColour[] = "Use Overtime Colour";
+inline constexpr const char kFixedWidthDigits[] = "Fixed-width digits";
 
 }  // namespace horavex::param

@@ -109,6 +109,16 @@ OfxStatus takeSnapshot(const HostSuites& suites, ClockInstanceData& record, doub
     read.intAt(p.useKeyColour, v.keyMode);
     read.doubleAt(p.speedFactor, v.speedFactor);
     read.intAt(p.runBackwards, v.runBackwards);
+
+    read.intAt(p.mode, v.clockMode);
+    read.intAt(p.countdownHours, v.countdownHours);
+    read.intAt(p.countdownMinutes, v.countdownMinutes);
+    read.intAt(p.countdownSeconds, v.countdownSeconds);
+    read.intAt(p.countdownMilliseconds, v.countdownMilliseconds);
+    read.intAt(p.showOvertime, v.showOvertime);
+    read.colourAt(p.overtimeColour, v.overtimeColour);
+    read.intAt(p.useOvertimeColour, v.useOvertimeColour);
+    read.intAt(p.fixedWidthDigits, v.fixedWidthDigits);
     return kOfxStatOK;
 }
 

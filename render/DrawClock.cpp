@@ -11,6 +11,14 @@ ClockColours clockColours(const ClockValues& values) {
     return ClockColours{colorFromChannels(values.mainColour), colorFromChannels(values.backgroundColour)};
 }
 
+ClockValues drawingValues(const ClockValues& values, const ShownTime& shown) {
+    ClockValues drawn = values;
+    if (shown.overtime && values.useOvertimeColour != 0) {
+        drawn.mainColour = values.overtimeColour;
+    }
+    return drawn;
+}
+
 namespace {
 
 RectF drawAnalogue(Graphics& graphics, const ClockScene& scene, int32_t height) {
@@ -51,8 +59,9 @@ RectF drawClock(const DrawingTarget& target, const ClockScene& scene, RectF whol
             break;
         case kDigitalStyle: {
             const ClockColours colours = clockColours(scene.values);
-            area = drawDigitalText(*graphics, scene.text, scene.font, scene.geometry.centreX, scene.geometry.centreY,
-                                   scene.geometry.textBase, target.height, colours.text, colours.back);
+            const auto draw = scene.values.fixedWidthDigits != 0 ? drawDigitalTextFixedDigits : drawDigitalText;
+            area = draw(*graphics, scene.text, scene.font, scene.geometry.centreX, scene.geometry.centreY,
+                        scene.geometry.textBase, target.height, colours.text, colours.back);
             break;
         }
         default:

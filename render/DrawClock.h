@@ -26,6 +26,11 @@ struct ClockColours {
 
 ClockColours clockColours(const ClockValues& values);
 
+// The values a frame is drawn with: a countdown in overtime, with "Use
+// Overtime Colour" on, takes the overtime colour wherever "Main Colour" would
+// go; anything else is drawn with the values as they are.
+ClockValues drawingValues(const ClockValues& values, const ShownTime& shown);
+
 // True for the styles that show the time as text.
 constexpr bool styleShowsText(int style) {
     return style == kDigitalStyle || style == kLedStyle;

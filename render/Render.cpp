@@ -105,6 +105,7 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
     readFont(suites, effect, font);
     const double frameRate = instance.properties().getDouble(kOfxImageEffectPropFrameRate);
     const ShownTime shown = computeShownTime(time, frameRate, values);
+    const ClockValues drawn = drawingValues(values, shown);
     const ClockGeometry geometry = computeClockGeometry(width, height, values);
 
     record->surfaceDC = nullptr;
@@ -121,7 +122,7 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
     }
 
     if (target != nullptr) {
-        drawArea = drawClock(*target, ClockScene{values, geometry, shown, text, font}, drawArea);
+        drawArea = drawClock(*target, ClockScene{drawn, geometry, shown, text, font}, drawArea);
         const OfxRectI drawRect = drawRectFromArea(drawArea.x, drawArea.y, drawArea.width, drawArea.height);
         const bool useKey = values.keyMode != 0;
         AbortPoll poll = [&instance] { return instance.aborted(); };

@@ -67,6 +67,15 @@ void fetchParamHandles(const ParamSetRef& params, ParamHandles& h) {
     h.useKeyColour = params.handle(kUseKeyColour);
     h.speedFactor = params.handle(kSpeedFactor);
     h.runBackwards = params.handle(kRunBackwards);
+    h.mode = params.handle(kMode);
+    h.countdownHours = params.handle(kDurationHours);
+    h.countdownMinutes = params.handle(kDurationMinutes);
+    h.countdownSeconds = params.handle(kDurationSeconds);
+    h.countdownMilliseconds = params.handle(kDurationMilliseconds);
+    h.showOvertime = params.handle(kShowOvertime);
+    h.overtimeColour = params.handle(kOvertimeColour);
+    h.useOvertimeColour = params.handle(kUseOvertimeColour);
+    h.fixedWidthDigits = params.handle(kFixedWidthDigits);
 }
 
 }  // namespace

@@ -50,6 +50,15 @@ struct ParamHandles {
     OfxParamHandle speedFactor = nullptr;
     OfxParamHandle keyColour = nullptr;
     OfxParamHandle useKeyColour = nullptr;
+    OfxParamHandle mode = nullptr;
+    OfxParamHandle countdownHours = nullptr;
+    OfxParamHandle countdownMinutes = nullptr;
+    OfxParamHandle countdownSeconds = nullptr;
+    OfxParamHandle countdownMilliseconds = nullptr;
+    OfxParamHandle showOvertime = nullptr;
+    OfxParamHandle overtimeColour = nullptr;
+    OfxParamHandle useOvertimeColour = nullptr;
+    OfxParamHandle fixedWidthDigits = nullptr;
 };
 
 struct ClockInstanceData {

@@ -1,5 +1,5 @@
 // What a host sees when it describes the plug-in: its properties, its clips in
-// both contexts and the 45 parameters with every property a panel shows.
+// both contexts and the 55 parameters with every property a panel shows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,6 +25,7 @@ constexpr const char* kTime = "Time Parameters";
 constexpr const char* kAna = "AnalogueClock";
 constexpr const char* kDig = "DigitalClock";
 constexpr const char* kKey = "KeyParams";
+constexpr const char* kTimer = "Timer and Timecode";
 constexpr const char* kChoice = "OfxParamTypeChoice";
 constexpr const char* kRGBA = "OfxParamTypeRGBA";
 constexpr const char* kDouble = "OfxParamTypeDouble";
@@ -82,6 +83,26 @@ const std::vector<ExpectedParam>& expectedParams() {
         {"KeyParams", kGroup, "", "Keying Params", "Parameter for Keying a Colour", nullptr, -1},
         {"Key Colour", kRGBA, kKey, "Key Colour", "Key Colour", "Key Colour", 1},
         {"Use Key Colour", kChoice, kKey, "Keying Mode", "Select Keying Mode", nullptr, 0},
+        // Added later, after every parameter that saved projects hold.
+        {"Timer and Timecode", kGroup, "", "Timer and Timecode", "Stopwatch, countdown and the layout of the digits",
+         nullptr, -1},
+        {"Mode", kChoice, kTimer, "Mode",
+         "What the clock shows: the time of day, the time since the start, or the time left", nullptr, 0},
+        {"Duration Hours", kInt, kTimer, "Duration Hours", "Hours of the countdown's duration", "Duration Hours", 1},
+        {"Duration Minutes", kInt, kTimer, "Duration Minutes", "Minutes of the countdown's duration",
+         "Duration Minutes", 1},
+        {"Duration Seconds", kInt, kTimer, "Duration Seconds", "Seconds of the countdown's duration",
+         "Duration Seconds", 1},
+        {"Duration Milliseconds", kInt, kTimer, "Duration Milliseconds", "Milliseconds of the countdown's duration",
+         "Duration Milliseconds", 1},
+        {"Show Overtime", kBool, kTimer, "Show Overtime",
+         "Past zero, count on with a leading minus instead of holding at zero", "Show Overtime", 1},
+        {"Overtime Colour", kRGBA, kTimer, "Overtime Colour", "The colour of the clock in overtime", "Overtime Colour",
+         1},
+        {"Use Overtime Colour", kBool, kTimer, "Use Overtime Colour", "Draw the clock in the overtime colour past zero",
+         "Use Overtime Colour", 1},
+        {"Fixed-width digits", kBool, kTimer, "Fixed-width digits",
+         "Every digit as wide as the widest, so a running clock keeps still", "Fixed-width digits", 1},
     };
     return params;
 }
@@ -107,6 +128,8 @@ const std::vector<NumericRange>& expectedRanges() {
         {"Second Size", 100.0, 0.0, 100.0, 1.0},  {"Point Size", 100.0, 0.0, 100.0, 1.0},
         {"Hour Length", 50.0, 0.0, 100.0, 1.0},   {"Minute Length", 70.0, 0.0, 100.0, 1.0},
         {"Second Length", 80.0, 0.0, 100.0, 1.0}, {"Point Length", 50.0, 0.0, 100.0, 1.0},
+        {"Duration Hours", 0, 0, 99, 1},         {"Duration Minutes", 5, 0, 59, 1},
+        {"Duration Seconds", 0, 0, 59, 1},       {"Duration Milliseconds", 0, 0, 999, 1},
     };
     return ranges;
 }
@@ -127,10 +150,11 @@ protected:
     ImageEffect* descriptor = nullptr;
 };
 
-TEST_P(Described, DefinesExactlyTheFortyFiveParametersInOrder) {
+TEST_P(Described, DefinesExactlyTheParametersInOrder) {
     const auto& expected = expectedParams();
     const std::vector<Param*> params = descriptor->params().list();
-    ASSERT_EQ(params.size(), 45u);
+    ASSERT_EQ(params.size(), 55u);
+    ASSERT_EQ(expected.size(), 55u);
     for (size_t i = 0; i < expected.size(); ++i) {
         const ExpectedParam& e = expected[i];
         const Param& p = *params[i];
@@ -192,10 +216,23 @@ TEST_P(Described, ColoursChoicesStringsAndCentreHaveTheirDefaults) {
     EXPECT_EQ(params.get("ClockChoice").props().getStrings(kOfxParamPropChoiceOption),
               (std::vector<std::string>{"Analogue Clock", "Digital Clock", "LED Clock"}));
     const auto formats = params.get("Dig Clock Format").props().getStrings(kOfxParamPropChoiceOption);
-    ASSERT_EQ(formats.size(), 14u);
+    ASSERT_EQ(formats.size(), 16u);
     EXPECT_EQ(formats.front(), "hh:mm:ss.mmm");
     EXPECT_EQ(formats[9], "hh:mm:ss,ff");
-    EXPECT_EQ(formats.back(), "Free Format");
+    // Saved projects store the index: new formats only ever go after the old ones.
+    EXPECT_EQ(formats[13], "Free Format");
+    EXPECT_EQ(formats[14], "Timecode hh:mm:ss:ff");
+    EXPECT_EQ(formats[15], "Timecode drop-frame hh:mm:ss;ff");
+    const PropertySet& mode = params.get("Mode").props();
+    EXPECT_EQ(mode.getStrings(kOfxParamPropChoiceOption),
+              (std::vector<std::string>{"Time of Day", "Stopwatch", "Countdown"}));
+    EXPECT_EQ(mode.getInt(kOfxParamPropDefault), 0);
+    const auto modeOrder = mode.setOrder();
+    EXPECT_NE(std::find(modeOrder.begin(), modeOrder.end(), kOfxParamPropDefault), modeOrder.end());
+    EXPECT_EQ(colour("Overtime Colour"), (std::vector<double>{1, 0, 0, 1}));
+    for (const char* name : {"Show Overtime", "Use Overtime Colour", "Fixed-width digits"}) {
+        EXPECT_EQ(params.get(name).props().getInt(kOfxParamPropDefault), 0) << name;
+    }
     EXPECT_EQ(params.get("Use Key Colour").props().getStrings(kOfxParamPropChoiceOption),
               (std::vector<std::string>{"No Key - Composite with Source",
                                         "Use Key Colour - Composite with Lower Layer"}));
@@ -267,7 +304,7 @@ TEST(Describe, RejectedIncrementsAndColourTypesAreNotAnError) {
     session.host->faults().failPropertySet(kOfxParamPropIncrement, kOfxStatErrValue, kOfxParamTypeInteger);
     session.host->faults().failPropertySet(kOfxParamPropDoubleType, kOfxStatErrValue, kOfxParamTypeRGBA);
     EXPECT_EQ(session.host->describeInContext(kOfxImageEffectContextGenerator), kOfxStatOK);
-    EXPECT_EQ(session.host->descriptor(kOfxImageEffectContextGenerator)->params().size(), 45u);
+    EXPECT_EQ(session.host->descriptor(kOfxImageEffectContextGenerator)->params().size(), 55u);
 }
 
 }  // namespace

@@ -629,10 +629,10 @@ TEST(RenderCliProgram, HelpListsTheOptions) {
     EXPECT_EQ(r.err, "");
 }
 
-TEST(RenderCliProgram, ListParamsShowsAllFortyFiveParameters) {
+TEST(RenderCliProgram, ListParamsShowsAllParameters) {
     const RunResult r = runProgram({"--list-params"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_THAT(r.out, HasSubstr("generator context: 45 parameters"));
+    EXPECT_THAT(r.out, HasSubstr("generator context: 55 parameters"));
     const std::vector<const char*> names{
         param::kClockChoice, param::kCorner1, param::kMainColour, param::kBackgroundColour, param::kClockSize,
         param::kTimeParameters, param::kAnalogueClock, param::kRunBackwards, param::kSpeedFactor,
@@ -643,8 +643,11 @@ TEST(RenderCliProgram, ListParamsShowsAllFortyFiveParameters) {
         param::kUseMinuteColour, param::kSecondSize, param::kSecondLength, param::kSecondColour,
         param::kUseSecondColour, param::kPointSize, param::kPointLength, param::kPointColour,
         param::kUsePointColour, param::kDigitalClock, param::kDigClockFormat, param::kButtonFont,
-        param::kDigClockFreeFormat, param::kFontParam, param::kKeyParams, param::kKeyColour, param::kUseKeyColour};
-    ASSERT_EQ(names.size(), 45u);
+        param::kDigClockFreeFormat, param::kFontParam, param::kKeyParams, param::kKeyColour, param::kUseKeyColour,
+        param::kTimerAndTimecode, param::kMode, param::kDurationHours, param::kDurationMinutes,
+        param::kDurationSeconds, param::kDurationMilliseconds, param::kShowOvertime, param::kOvertimeColour,
+        param::kUseOvertimeColour, param::kFixedWidthDigits};
+    ASSERT_EQ(names.size(), 55u);
     std::size_t paramRows = 0;
     for (const std::string& row : lines(r.out)) {
         const std::size_t start = row.find_first_not_of(' ');
@@ -653,13 +656,16 @@ TEST(RenderCliProgram, ListParamsShowsAllFortyFiveParameters) {
         const std::string name = row.substr(start, end - start);
         if (std::find(names.begin(), names.end(), name) != names.end()) ++paramRows;
     }
-    EXPECT_EQ(paramRows, 45u);
+    EXPECT_EQ(paramRows, 55u);
     EXPECT_THAT(r.out, HasSubstr("    Start Hour             integer      default 0; min 0; slider 0 to 23"));
     EXPECT_THAT(r.out, HasSubstr("option 13 \"Free Format\""));
+    EXPECT_THAT(r.out, HasSubstr("option 15 \"Timecode drop-frame hh:mm:ss;ff\""));
+    EXPECT_THAT(r.out, HasSubstr("    Mode                   choice       default 0 \"Time of Day\""));
+    EXPECT_THAT(r.out, HasSubstr("    Fixed-width digits     boolean      default off"));
     EXPECT_THAT(r.out, HasSubstr("label \"Clock Centre\"; default 0.5,0.5"));
     const RunResult filter = runProgram({"--list-params", "--context", "filter"});
     EXPECT_EQ(filter.exitCode, 0) << filter.err;
-    EXPECT_THAT(filter.out, HasSubstr("filter context: 45 parameters"));
+    EXPECT_THAT(filter.out, HasSubstr("filter context: 55 parameters"));
 }
 
 TEST(RenderCliProgram, TextLinesFollowTheDigitalFormat) {

@@ -54,6 +54,12 @@ ClockValues timeValuesAt(const host::ParamSet& params, double time) {
     readDouble(params, param::kStopSecond, time, v.stopSecond);
     readDouble(params, param::kSpeedFactor, time, v.speedFactor);
     readInt(params, param::kRunBackwards, time, v.runBackwards);
+    readInt(params, param::kMode, time, v.clockMode);
+    readInt(params, param::kDurationHours, time, v.countdownHours);
+    readInt(params, param::kDurationMinutes, time, v.countdownMinutes);
+    readInt(params, param::kDurationSeconds, time, v.countdownSeconds);
+    readInt(params, param::kDurationMilliseconds, time, v.countdownMilliseconds);
+    readInt(params, param::kShowOvertime, time, v.showOvertime);
     return v;
 }
 

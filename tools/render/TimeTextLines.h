@@ -13,7 +13,8 @@
 namespace horavex::cli {
 
 // The fields of the render's snapshot that the time text depends on (start
-// and stop time, start date, speed, direction, format), converted the way
+// and stop time, start date, speed, direction, format, mode, countdown and
+// overtime), converted the way
 // the snapshot converts them. Fields whose parameter is missing keep
 // ClockValues' own values.
 ClockValues timeValuesAt(const host::ParamSet& params, double time);
