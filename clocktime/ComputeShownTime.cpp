@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "clocktime/TimeText.h"
+#include "clocktime/Timecode.h"
 #include "common/Saturate.h"
 
 namespace horavex {
@@ -109,7 +111,11 @@ ShownTime computeShownTime(double renderTime, double frameRate, const ClockValue
     shown.month = values.startMonth;
     shown.year = values.startYear;
 
-    const int64_t ms = unwrappedClockMilliseconds(renderTime, frameRate, values);
+    // The timecode formats run the clock at the exact rate, so that their frame
+    // count stays on the timeline's frames; the other formats keep the rate
+    // exactly as the host gives it, as they always have.
+    const double clockRate = isTimecodeFormat(values.digitalFormat) ? timecodeFrameRate(frameRate) : frameRate;
+    const int64_t ms = unwrappedClockMilliseconds(renderTime, clockRate, values);
     switch (values.clockMode) {
         case kStopwatchMode:
             splitSpan(ms, shown);

@@ -39,7 +39,9 @@ int64_t unwrappedClockMilliseconds(double renderTime, double frameRate, const Cl
 // By values.clockMode: the time of day; a stopwatch, the unwrapped time
 // itself (so the start time is its offset); a countdown, the duration less
 // the clock time elapsed since the start, held at zero or, with overtime
-// shown, counting on below it. Any other mode shows the time of day.
+// shown, counting on below it. Any other mode shows the time of day. With a
+// timecode format the clock runs at the rate's exact ratio (29.97 as
+// 30000/1001).
 ShownTime computeShownTime(double renderTime, double frameRate, const ClockValues& values);
 
 }  // namespace horavex

@@ -20,6 +20,10 @@ inline constexpr int kTimecodeIndex = 14;
 inline constexpr int kDropFrameTimecodeIndex = 15;
 inline constexpr int kDigitalFormatCount = 16;
 
+constexpr bool isTimecodeFormat(int digitalFormat) {
+    return digitalFormat == kTimecodeIndex || digitalFormat == kDropFrameTimecodeIndex;
+}
+
 // `freeFormatUtf8` is the text of "Dig Clock Free Format"; only format 13 uses
 // it. An index outside 0..15 gives an empty line. A negative span (a countdown
 // in overtime) leads with "-" in every format but the frame counter, which

@@ -41,6 +41,12 @@ FrameRateRatio exactFrameRate(double framesPerSecond) {
     return {thousandths / divisor, 1000 / divisor};
 }
 
+double timecodeFrameRate(double framesPerSecond) {
+    const FrameRateRatio rate = exactFrameRate(framesPerSecond);
+    return rate.usable() ? static_cast<double>(rate.numerator) / static_cast<double>(rate.denominator)
+                         : framesPerSecond;
+}
+
 int32_t nominalFrameRate(FrameRateRatio rate) {
     if (!rate.usable()) {
         return 1;

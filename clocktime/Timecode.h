@@ -28,6 +28,11 @@ inline constexpr double kMaxTimecodeRate = 1000.0;
 // usable rate is taken to a thousandth of a frame per second.
 FrameRateRatio exactFrameRate(double framesPerSecond);
 
+// The rate as the timecode counts it: the exact ratio where the rate has one,
+// else the rate as given. So a rate written as 29.97 runs the clock at
+// 30000/1001 and its frame count does not drift over the hours.
+double timecodeFrameRate(double framesPerSecond);
+
 // The frames a timecode second holds: the rate rounded to a whole number,
 // at least 1 (24 at 23.976, 30 at 29.97).
 int32_t nominalFrameRate(FrameRateRatio rate);

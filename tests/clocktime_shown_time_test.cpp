@@ -234,5 +234,130 @@ TEST(ShownTimeParts, SplitWrapsByFloorModulo) {
     EXPECT_LT(shown.hours, 24);
 }
 
+ClockValues inMode(ClockMode mode, int hour = 0, int minute = 0, double second = 0.0) {
+    ClockValues values = startingAt(hour, minute, second);
+    values.clockMode = static_cast<int16_t>(mode);
+    return values;
+}
+
+ClockValues countdownOf(int hours, int minutes, int seconds, int milliseconds) {
+    ClockValues values = inMode(kCountdownMode);
+    values.countdownHours = hours;
+    values.countdownMinutes = minutes;
+    values.countdownSeconds = seconds;
+    values.countdownMilliseconds = milliseconds;
+    return values;
+}
+
+TEST(ShownTimeStopwatch, CountsFromTheStartOffsetPastADayAndPast99Hours) {
+    ClockValues values = inMode(kStopwatchMode, 1, 30, 0.0);
+    EXPECT_EQ(shownAt(0, values), (Hms{1, 30, 0, 0}));
+    EXPECT_EQ(shownAt(25, values), (Hms{1, 30, 1, 0}));
+    values.speedFactor = 3600.0;
+    // 100 clock hours after the start: 101:30, not wrapped to 05:30.
+    EXPECT_EQ(shownAt(2500, values), (Hms{101, 30, 0, 0}));
+    const ShownTime shown = computeShownTime(2500, kFps, values);
+    EXPECT_TRUE(shown.isSpan);
+    EXPECT_FALSE(shown.negative);
+    // The same clock as a time of day wraps.
+    values.clockMode = kTimeOfDayMode;
+    EXPECT_EQ(shownAt(2500, values), (Hms{5, 30, 0, 0}));
+    EXPECT_FALSE(computeShownTime(2500, kFps, values).isSpan);
+}
+
+TEST(ShownTimeStopwatch, StopsAtTheStopTimeAndShowsTimesBeforeItsStartAsNegative) {
+    ClockValues values = inMode(kStopwatchMode);
+    stopAt(values, 0, 0, 5.0);
+    EXPECT_EQ(shownAt(250, values), (Hms{0, 0, 5, 0}));
+    values = inMode(kStopwatchMode);
+    const ShownTime before = computeShownTime(-25, kFps, values);
+    EXPECT_EQ(hms(before), (Hms{0, 0, 1, 0}));
+    EXPECT_TRUE(before.negative);
+    EXPECT_FALSE(before.overtime);
+}
+
+TEST(ShownTimeCountdown, CountsDownAtTheSpeedFactorAndHoldsAtZero) {
+    ClockValues values = countdownOf(0, 1, 0, 0);
+    const struct {
+        double frame;
+        Hms expected;
+    } cases[] = {
+        {0, {0, 1, 0, 0}},  {1, {0, 0, 59, 960}}, {25, {0, 0, 59, 0}},
+        {1500, {0, 0, 0, 0}}, {1501, {0, 0, 0, 0}}, {90000, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(shownAt(c.frame, values), c.expected) << c.frame;
+        EXPECT_FALSE(computeShownTime(c.frame, kFps, values).negative) << c.frame;
+    }
+    values.speedFactor = 2.0;
+    EXPECT_EQ(shownAt(25, values), (Hms{0, 0, 58, 0}));
+    // The start time of day is no offset for a countdown: only the time elapsed since it counts.
+    values = countdownOf(0, 1, 0, 0);
+    values.startHour = 10;
+    EXPECT_EQ(shownAt(25, values), (Hms{0, 0, 59, 0}));
+}
+
+TEST(ShownTimeCountdown, OvertimeCountsOnBelowZero) {
+    ClockValues values = countdownOf(0, 0, 2, 0);
+    values.showOvertime = 1;
+    const struct {
+        double frame;
+        Hms expected;
+        bool overtime;
+    } cases[] = {
+        {49, {0, 0, 0, 40}, false}, {50, {0, 0, 0, 0}, false}, {51, {0, 0, 0, 40}, true},
+        {75, {0, 0, 1, 0}, true},   {90050, {1, 0, 0, 0}, true},
+    };
+    for (const auto& c : cases) {
+        const ShownTime shown = computeShownTime(c.frame, kFps, values);
+        EXPECT_EQ(hms(shown), c.expected) << c.frame;
+        EXPECT_EQ(shown.overtime, c.overtime) << c.frame;
+        EXPECT_EQ(shown.negative, c.overtime) << c.frame;
+        EXPECT_TRUE(shown.isSpan);
+    }
+}
+
+TEST(ShownTimeCountdown, TheStopTimeHaltsItAndDurationsAddUpTheirParts) {
+    ClockValues values = countdownOf(0, 0, 10, 0);
+    values.startHour = 10;
+    stopAt(values, 10, 0, 3.0);
+    EXPECT_EQ(shownAt(250, values), (Hms{0, 0, 7, 0}));
+    EXPECT_EQ(countdownMilliseconds(1, 2, 3, 4), 3'723'004);
+    EXPECT_EQ(countdownMilliseconds(0, 90, 0, 0), 5'400'000);
+    EXPECT_EQ(countdownMilliseconds(-1, 0, 0, 0), 0);
+    const int32_t most = std::numeric_limits<int32_t>::max();
+    EXPECT_GT(countdownMilliseconds(most, most, most, most), 0);
+    values = countdownOf(most, most, most, most);
+    values.showOvertime = 1;
+    const ShownTime shown = computeShownTime(-1e300, kFps, values);
+    EXPECT_GE(shown.hours, 0);
+    EXPECT_FALSE(shown.negative);
+}
+
+TEST(ShownTimeModes, AnUnknownModeShowsTheTimeOfDay) {
+    for (int16_t mode : {int16_t{-1}, int16_t{3}, int16_t{32767}}) {
+        ClockValues values = startingAt(23, 59, 59.0);
+        values.clockMode = mode;
+        EXPECT_EQ(shownAt(50, values), (Hms{0, 0, 1, 0})) << mode;
+    }
+}
+
+TEST(ShownTimeModes, ExtremeInputsGiveSpansInRange) {
+    for (ClockMode mode : {kStopwatchMode, kCountdownMode}) {
+        for (double frame : {kNaN, kInf, -kInf, 1e300, -1e300}) {
+            for (double speed : {kNaN, 1e300, 1.0}) {
+                ClockValues values = inMode(mode, 32767, -32768, 1e300);
+                values.speedFactor = speed;
+                values.showOvertime = 1;
+                const ShownTime shown = computeShownTime(frame, kFps, values);
+                EXPECT_GE(shown.hours, 0);
+                EXPECT_GE(shown.minutes, 0);
+                EXPECT_LT(shown.minutes, 60);
+                EXPECT_GE(shown.milliseconds, 0);
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace horavex

@@ -98,5 +98,33 @@ TEST(TimeTextFixedFormats, ExtremeFieldsNeitherOverflowNorOverrun) {
     }
 }
 
+TEST(TimeTextSpans, HoursBeyond24TakeAsManyDigitsAsTheyNeed) {
+    ShownTime shown = at(100, 0, 5, 250);
+    shown.isSpan = true;
+    EXPECT_EQ(text(0, shown), L"100:00:05.250");
+    EXPECT_EQ(text(3, shown), L"100:00:05");
+    EXPECT_EQ(text(4, shown), L"100:00");
+    EXPECT_EQ(text(5, shown), L"6000:05");
+    EXPECT_EQ(text(14, shown), L"100:00:05:06");
+}
+
+TEST(TimeTextSpans, ANegativeSpanLeadsWithAMinusExceptInTheFrameCounter) {
+    ShownTime shown = at(0, 0, 1, 500);
+    shown.isSpan = true;
+    shown.negative = true;
+    shown.overtime = true;
+    EXPECT_EQ(text(0, shown), L"-00:00:01.500");
+    EXPECT_EQ(text(2, shown), L"-00:00:01.5");
+    EXPECT_EQ(text(8, shown), L"-01.5");
+    EXPECT_EQ(text(kFramecounterIndex, shown), L"000057");
+    EXPECT_EQ(text(kTimecodeIndex, shown), L"-00:00:01:13");
+    EXPECT_EQ(text(kFreeFormatIndex, shown), L"-00");
+    // A line already at the limit stays within it.
+    const std::string longFormat(kTimeTextMaxChars, 'x');
+    EXPECT_EQ(buildTimeText(kFreeFormatIndex, shown, longFormat).size(), kTimeTextMaxChars);
+    // Past the last format, still nothing.
+    EXPECT_EQ(text(kDigitalFormatCount, shown), L"");
+}
+
 }  // namespace
 }  // namespace horavex
