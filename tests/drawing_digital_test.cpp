@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "drawing/DigitalText.h"
 #include "drawing/DrawingSurface.h"
@@ -130,6 +131,103 @@ TEST(DigitalDrawing, TextLongerThanTheLineBufferIsCutNotOverrun) {
     EXPECT_EQ(graphics.calls.back().text.size(), Graphics::kMaxTextLength);
 }
 
+// Measures like a proportional font: "1" is far narrower than the other
+// digits, as in many faces, and a line is as wide as its characters together.
+class ProportionalGraphics final : public Graphics {
+public:
+    struct Drawn {
+        std::wstring text;
+        RectF layout;
+        std::u16string face;
+    };
+    static float widthOf(wchar_t c) {
+        if (c == L'1') return 4.0f;
+        if (c >= L'0' && c <= L'9') return c == L'8' ? 11.0f : 10.0f;
+        return c == L':' ? 5.0f : 8.0f;
+    }
+    void fillEllipse(const IntRect&, Color) override {}
+    void fillPolygon(std::span<const PointF>, Color) override {}
+    void fillRectangle(const IntRect& rect, Color) override { boxes.push_back(rect); }
+    std::unique_ptr<Font> createFont(std::u16string_view faceName, float emSizePoints, int styleBits) override {
+        return std::make_unique<RecordedFont>(FontRequest{std::u16string(faceName), emSizePoints, styleBits});
+    }
+    RectF measureString(std::wstring_view text, const Font& font, PointF origin) override {
+        measuredFaces.push_back(static_cast<const RecordedFont&>(font).request.faceName);
+        float width = 0.0f;
+        for (wchar_t c : text) width += widthOf(c);
+        return RectF{origin.x, origin.y, width, 20.0f};
+    }
+    void drawString(std::wstring_view text, const Font& font, const RectF& layout, Color) override {
+        drawn.push_back(Drawn{std::wstring(text), layout, static_cast<const RecordedFont&>(font).request.faceName});
+    }
+    void finish() override {}
+
+    std::vector<IntRect> boxes;
+    std::vector<Drawn> drawn;
+    std::vector<std::u16string> measuredFaces;
+};
+
+struct FixedDrawing {
+    RectF area;
+    ProportionalGraphics graphics;
+};
+
+void drawFixed(FixedDrawing& out, std::wstring_view text) {
+    out.area = drawDigitalTextFixedDigits(out.graphics, text, fontNamed(u"Some Face"), 320, 120, 189, 240, kText,
+                                          kBack);
+}
+
+float cellCentre(const ProportionalGraphics::Drawn& d) { return d.layout.x + d.layout.width / 2.0f; }
+
+TEST(DigitalFixedDigits, EveryDigitTakesTheWidestDigitsCellSoTheBoxKeepsStill) {
+    FixedDrawing ones;
+    FixedDrawing zeros;
+    drawFixed(ones, L"11:11");
+    drawFixed(zeros, L"10:08");
+    // Laid out as one line, the two texts differ in width in this face ...
+    ProportionalGraphics plain;
+    const RectF plainOnes = drawDigitalText(plain, L"11:11", fontNamed(u"Some Face"), 320, 120, 189, 240, kText, kBack);
+    const RectF plainZeros = drawDigitalText(plain, L"10:08", fontNamed(u"Some Face"), 320, 120, 189, 240, kText, kBack);
+    ASSERT_NE(plainOnes.width, plainZeros.width);
+    // ... with fixed digits they take the same box: four cells of 11 and a colon of 5, 10 % wider.
+    EXPECT_EQ(ones.area, zeros.area);
+    EXPECT_EQ(ones.area.width, 53.0f);
+    ASSERT_EQ(ones.graphics.boxes.size(), 1u);
+    EXPECT_EQ(ones.graphics.boxes[0].width, 53);
+    // One character per call, each centred on its own cell, the cells where
+    // they are whatever the digits.
+    ASSERT_EQ(ones.graphics.drawn.size(), 5u);
+    ASSERT_EQ(zeros.graphics.drawn.size(), 5u);
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(ones.graphics.drawn[i].text, std::wstring(1, L"11:11"[i]));
+        EXPECT_FLOAT_EQ(cellCentre(ones.graphics.drawn[i]), cellCentre(zeros.graphics.drawn[i])) << i;
+        EXPECT_EQ(ones.graphics.drawn[i].face, u"Some Face");
+    }
+    EXPECT_FLOAT_EQ(cellCentre(ones.graphics.drawn[1]) - cellCentre(ones.graphics.drawn[0]), 11.0f);
+    EXPECT_FLOAT_EQ(cellCentre(ones.graphics.drawn[2]) - cellCentre(ones.graphics.drawn[1]), 8.0f);
+    // The cells are centred on the clock centre, as a whole line would be.
+    EXPECT_NEAR((cellCentre(ones.graphics.drawn[0]) + cellCentre(ones.graphics.drawn[4])) / 2.0f, 320.0f, 1.0f);
+    // Measured in the face that draws, not in Arial.
+    for (const std::u16string& face : ones.graphics.measuredFaces) {
+        EXPECT_EQ(face, u"Some Face");
+    }
+}
+
+TEST(DigitalFixedDigits, OtherCharactersKeepTheirOwnWidthAndEmptyTextDrawsAnEmptyBox) {
+    FixedDrawing drawing;
+    drawDigitalTextFixedDigits(drawing.graphics, L"-1.5", fontNamed(u"Face"), 100, 100, 100, 200, kText, kBack);
+    const auto cells = fixedDigitCells(drawing.graphics, L"-1.5", RecordedFont(FontRequest{u"Face", 10.0f, 0}));
+    ASSERT_EQ(cells.size(), 4u);
+    EXPECT_EQ(cells[0].width, 8.0f);
+    EXPECT_EQ(cells[1].width, 11.0f);
+    EXPECT_EQ(cells[2].width, 8.0f);
+    EXPECT_EQ(cells[3].width, 11.0f);
+    FixedDrawing empty;
+    drawFixed(empty, L"");
+    EXPECT_EQ(empty.area.width, 0.0f);
+    EXPECT_TRUE(empty.graphics.drawn.empty());
+}
+
 // Drawn with the real fonts: fonts-liberation2 stands in for Arial.
 class DigitalCanvas : public ::testing::Test {
 protected:
@@ -219,6 +317,32 @@ TEST_F(DigitalCanvas, EmptyTextOrAZeroEmSizeDrawsAnEmptyBox) {
     EXPECT_EQ(tiny.width, 0.0f);
     EXPECT_EQ(tiny.height, 0.0f);
     EXPECT_EQ(touchedOutside(RectF{}), 0u);
+}
+
+TEST_F(DigitalCanvas, FixedDigitsInDejaVuSansKeepTheBoxStill) {
+    const LogFont font = fontNamed(u"DejaVu Sans");
+    std::vector<RectF> areas;
+    for (const wchar_t* text : {L"10:11:11", L"10:00:00", L"19:58:47", L"11:11:11"}) {
+        surface.release();
+        const DrawingTarget* target = surface.create(kWidth, kHeight, 32, false);
+        ASSERT_NE(target, nullptr);
+        auto graphics = createGraphics(target);
+        const RectF area = drawDigitalTextFixedDigits(*graphics, text, font, 320, 120, 189, kHeight, kText, kBack);
+        graphics->finish();
+        areas.push_back(area);
+        EXPECT_EQ(touchedOutside(area), 0u);
+        size_t textPixels = 0;
+        for (int row = static_cast<int>(area.y); row < static_cast<int>(area.y + area.height); ++row) {
+            for (int x = static_cast<int>(area.x); x < static_cast<int>(area.x + area.width); ++x) {
+                textPixels += atMemory(x, row) == kText ? 1 : 0;
+            }
+        }
+        EXPECT_GT(textPixels, 200u);
+    }
+    ASSERT_GT(areas[0].width, 100.0f);
+    for (size_t i = 1; i < areas.size(); ++i) {
+        EXPECT_EQ(areas[i], areas[0]) << i;
+    }
 }
 
 }  // namespace

@@ -149,6 +149,46 @@ TEST_F(SnapshotThroughHost, WidePixelsMoveTheCentre) {
     EXPECT_DOUBLE_EQ(values().pixelAspectRatio, 2.0);
 }
 
+TEST_F(SnapshotThroughHost, TimerParametersStartAtTheirDefaultsAndAreReadAtTheRenderTime) {
+    ASSERT_EQ(renderAt(0.0), kOfxStatOK);
+    EXPECT_EQ(values().clockMode, 0);
+    EXPECT_EQ(values().countdownHours, 0);
+    EXPECT_EQ(values().countdownMinutes, 5);
+    EXPECT_EQ(values().countdownSeconds, 0);
+    EXPECT_EQ(values().countdownMilliseconds, 0);
+    EXPECT_EQ(values().showOvertime, 0);
+    EXPECT_EQ(values().useOvertimeColour, 0);
+    EXPECT_EQ(values().fixedWidthDigits, 0);
+    EXPECT_EQ(values().overtimeColour.red, 255);
+    EXPECT_EQ(values().overtimeColour.green, 0);
+    EXPECT_EQ(values().overtimeColour.alpha, 255);
+
+    Effect& e = *session.effect;
+    e.param("Mode").setInt(2);
+    e.param("Duration Hours").addKey(0.0, {0.0});
+    e.param("Duration Hours").addKey(10.0, {10.0});
+    e.param("Duration Minutes").setInt(90);
+    e.param("Duration Seconds").setInt(-3);
+    e.param("Duration Milliseconds").setInt(std::numeric_limits<int>::max());
+    e.param("Show Overtime").setInt(1);
+    e.param("Overtime Colour").setDoubleN({std::nan(""), 1e300, 0.5, 1.0});
+    e.param("Use Overtime Colour").setInt(1);
+    e.param("Fixed-width digits").setInt(1);
+    ASSERT_EQ(renderAt(5.0), kOfxStatOK);
+    const ClockValues& v = values();
+    EXPECT_EQ(v.clockMode, 2);
+    EXPECT_EQ(v.countdownHours, 5);
+    EXPECT_EQ(v.countdownMinutes, 90);
+    EXPECT_EQ(v.countdownSeconds, -3);
+    EXPECT_EQ(v.countdownMilliseconds, std::numeric_limits<int>::max());
+    EXPECT_EQ(v.showOvertime, 1);
+    EXPECT_EQ(v.overtimeColour.red, 0);
+    EXPECT_EQ(v.overtimeColour.green, std::numeric_limits<int16_t>::max());
+    EXPECT_EQ(v.overtimeColour.blue, 127);
+    EXPECT_EQ(v.useOvertimeColour, 1);
+    EXPECT_EQ(v.fixedWidthDigits, 1);
+}
+
 TEST_F(SnapshotThroughHost, StopDateChangesNothing) {
     ASSERT_EQ(renderAt(3.0), kOfxStatOK);
     const std::vector<std::byte> first(images.output->memory(), images.output->memory() + images.output->memorySize());

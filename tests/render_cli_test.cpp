@@ -668,6 +668,34 @@ TEST(RenderCliProgram, ListParamsShowsAllParameters) {
     EXPECT_THAT(filter.out, HasSubstr("filter context: 55 parameters"));
 }
 
+TEST(RenderCliProgram, TextLinesFollowTheTimerModesAndTimecodes) {
+    const RunResult countdown =
+        runProgram({"--text", "--set", "Mode=Countdown", "--set", "Duration Minutes=0", "--set", "Duration Seconds=2",
+                    "--set", "Show Overtime=on", "--set", "Dig Clock Format=hh:mm:ss.m", "--fps", "25", "--frames",
+                    "0-100"});
+    ASSERT_EQ(countdown.exitCode, 0) << countdown.err;
+    const std::vector<std::string> rows = lines(countdown.out);
+    ASSERT_EQ(rows.size(), 101u);
+    EXPECT_EQ(rows[0], "0 00:00:02.0");
+    EXPECT_EQ(rows[30], "30 00:00:00.8");
+    EXPECT_EQ(rows[50], "50 00:00:00.0");
+    EXPECT_EQ(rows[60], "60 -00:00:00.4");
+    EXPECT_EQ(rows[100], "100 -00:00:02.0");
+
+    const RunResult held = runProgram({"--text", "--set", "Mode=2", "--set", "Duration Minutes=0", "--set",
+                                       "Duration Seconds=1", "--set", "Dig Clock Format=3", "--frames", "50"});
+    EXPECT_THAT(lines(held.out), ElementsAre("50 00:00:00"));
+
+    const RunResult stopwatch = runProgram({"--text", "--set", "Mode=Stopwatch", "--set", "Start Hour=23", "--set",
+                                            "Speed Factor=3600", "--set", "Dig Clock Format=3", "--fps", "1",
+                                            "--frames", "1-2"});
+    EXPECT_THAT(lines(stopwatch.out), ElementsAre("1 24:00:00", "2 25:00:00"));
+
+    const RunResult drop = runProgram({"--text", "--set", "Dig Clock Format=Timecode drop-frame hh:mm:ss;ff",
+                                       "--fps", "29.97", "--frames", "1799-1800"});
+    EXPECT_THAT(lines(drop.out), ElementsAre("1799 00:00:59;29", "1800 00:01:00;02"));
+}
+
 TEST(RenderCliProgram, TextLinesFollowTheDigitalFormat) {
     const RunResult r = runProgram({"--text", "--set", "ClockChoice=Digital Clock", "--set", "Start Hour=10",
                                     "--fps", "25", "--frames", "0-25"});

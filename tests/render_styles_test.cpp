@@ -2,8 +2,10 @@
 // follows from their geometry rather than against stored pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "drawing/AnalogueClockDrawer.h"
 #include "drawing/DigitalText.h"
@@ -213,6 +215,108 @@ INSTANTIATE_TEST_SUITE_P(Frames, OddSizes,
                                             ::testing::Values(0, 1, 2),
                                             ::testing::Values(kOfxBitDepthByte, kOfxBitDepthShort,
                                                               kOfxBitDepthFloat)));
+
+// Pixels of the frame that carry exactly this colour.
+size_t pixelsOf(const ImageBuffer& image, Rgba colour) {
+    size_t count = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            count += sameColour(readPixel(image, x, y), colour) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+TEST_F(Styles, OvertimeDrawsTheClockInTheOvertimeColourOnlyPastZero) {
+    for (int style : {1, 2}) {
+        SCOPED_TRACE(style);
+        load(kOfxImageEffectContextGenerator);
+        Effect& e = *session.effect;
+        e.param("ClockChoice").setInt(style);
+        e.param("Dig Clock Format").setInt(3);
+        e.param("Mode").setInt(2);
+        e.param("Duration Minutes").setInt(0);
+        e.param("Duration Seconds").setInt(2);
+        e.param("Show Overtime").setInt(1);
+        e.param("Overtime Colour").setDoubleN({0.0, 1.0, 0.0, 1.0});
+        const Rgba red{1, 0, 0, 1};
+        const Rgba green{0, 1, 0, 1};
+        ASSERT_EQ(e.render(25.0, kFrame), kOfxStatOK);  // one second left
+        EXPECT_GT(pixelsOf(*images.output, red), 50u);
+        EXPECT_EQ(pixelsOf(*images.output, green), 0u);
+        // Overtime without its switch keeps the main colour.
+        ASSERT_EQ(e.render(75.0, kFrame), kOfxStatOK);
+        EXPECT_GT(pixelsOf(*images.output, red), 50u);
+        EXPECT_EQ(pixelsOf(*images.output, green), 0u);
+        e.param("Use Overtime Colour").setInt(1);
+        ASSERT_EQ(e.render(75.0, kFrame), kOfxStatOK);
+        EXPECT_EQ(pixelsOf(*images.output, red), 0u);
+        EXPECT_GT(pixelsOf(*images.output, green), 50u);
+        // At zero (held there without overtime) the clock is not in overtime.
+        e.param("Show Overtime").setInt(0);
+        ASSERT_EQ(e.render(75.0, kFrame), kOfxStatOK);
+        EXPECT_GT(pixelsOf(*images.output, red), 50u);
+        EXPECT_EQ(pixelsOf(*images.output, green), 0u);
+    }
+}
+
+TEST_F(Styles, AnalogueCountdownShowsTheTimeLeftOnTheDial) {
+    const struct {
+        double frame;
+        int hour, minute, second;
+    } cases[] = {{0.0, 0, 5, 0}, {25.0 * 90, 0, 3, 30}, {25.0 * 299, 0, 0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.frame);
+        load(kOfxImageEffectContextGenerator);
+        session.effect->param("Mode").setInt(2);  // five minutes by default
+        ASSERT_EQ(session.effect->render(c.frame, kFrame), kOfxStatOK);
+        const std::vector<std::byte> countdown(images.output->memory(),
+                                               images.output->memory() + images.output->memorySize());
+        // The same dial as a time of day standing at the time left.
+        load(kOfxImageEffectContextGenerator);
+        session.effect->param("Start Hour").setInt(c.hour);
+        session.effect->param("Start Minute").setInt(c.minute);
+        session.effect->param("Start Second").setDouble(c.second);
+        session.effect->param("Speed Factor").setDouble(0.0);
+        ASSERT_EQ(session.effect->render(c.frame, kFrame), kOfxStatOK);
+        EXPECT_TRUE(std::equal(countdown.begin(), countdown.end(), images.output->memory()));
+    }
+}
+
+// The columns of one row that hold the box's background colour: its left and
+// right edge.
+std::pair<int, int> boxColumns(const ImageBuffer& image, int y) {
+    int left = -1;
+    int right = -1;
+    for (int x = 0; x < kWidth; ++x) {
+        if (sameColour(readPixel(image, x, y), Rgba{0, 0, 1, 1})) {
+            left = left < 0 ? x : left;
+            right = x;
+        }
+    }
+    return {left, right};
+}
+
+TEST_F(Styles, FixedWidthDigitsKeepARunningClocksBoxStillInDejaVuSans) {
+    load(kOfxImageEffectContextGenerator);
+    Effect& e = *session.effect;
+    e.param("ClockChoice").setInt(1);
+    e.param("FontParam").setString("27 0 0 0 400 34 DejaVu_Sans");
+    e.param("Fixed-width digits").setInt(1);
+    e.param("Mode").setInt(1);
+    e.param("Start Hour").setInt(9);
+    e.param("Start Minute").setInt(59);
+    e.param("Speed Factor").setDouble(37.0);  // every digit changes within the frames below
+    std::vector<std::pair<int, int>> edges;
+    for (double frame = 0.0; frame < 100.0; frame += 7.0) {
+        ASSERT_EQ(e.render(frame, kFrame), kOfxStatOK);
+        edges.push_back(boxColumns(*images.output, kHeight / 2));
+    }
+    ASSERT_GT(edges[0].second - edges[0].first, 100);
+    for (size_t i = 1; i < edges.size(); ++i) {
+        EXPECT_EQ(edges[i], edges[0]) << i;
+    }
+}
 
 TEST(LargeFrame, EveryStyleRendersAt4096x2160) {
     PluginSession session = loadEffect(kOfxImageEffectContextFilter);
