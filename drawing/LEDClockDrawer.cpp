@@ -33,6 +33,8 @@ constexpr UnitRect kLetterP[] = {{5, 15, 15, 5}, {0, 20, 5, 30}, {20, 20, 5, 12}
 constexpr UnitRect kLetterM[] = {{0, 15, 15, 5}, {-5, 20, 5, 30}, {15, 20, 5, 30}, {5, 15, 5, 15}};
 constexpr UnitRect kColon[] = {{12, 12, 7, 7}, {12, 40, 7, 7}};
 constexpr UnitRect kFullStop[] = {{12, 40, 7, 7}};
+constexpr UnitRect kMinus[] = {{0, 25, 25, 5}};
+constexpr UnitRect kSemicolon[] = {{12, 12, 7, 7}, {12, 40, 7, 7}, {12, 40, 5, 15}};
 
 bool lights(const Segment& segment, wchar_t character) {
     for (const char* digit = segment.digits; *digit != '\0'; ++digit) {
@@ -88,6 +90,12 @@ GlyphRectangles LEDClockDrawer::glyphRectangles(wchar_t character, int64_t x, in
         case L'M': addAll(kLetterM); break;
         case L':': addAll(kColon); break;
         case L'.': addAll(kFullStop); break;
+        case L'-':
+            if (drawTimerMarks != 0) addAll(kMinus);
+            break;
+        case L';':
+            if (drawTimerMarks != 0) addAll(kSemicolon);
+            break;
         default:
             for (const Segment& segment : kSegments) {
                 if (lights(segment, character)) {

@@ -38,7 +38,9 @@ public:
     int32_t Y(int32_t units) const;
 
     // The rectangles of a character with its origin at (x, y); other
-    // characters than digits, ':', '.', 'A', 'P' and 'M' have none.
+    // characters than digits, ':', '.', 'A', 'P' and 'M' have none, except
+    // that with drawTimerMarks '-' lights the middle segment and ';' is a
+    // colon with a tail.
     GlyphRectangles glyphRectangles(wchar_t character, int64_t x, int64_t y) const;
     // The background box of a text of this many characters, after drawText
     // (or the caller) has set top and left.
@@ -58,6 +60,9 @@ public:
     int32_t left = 0;
     double scale = 0.0;
     int32_t drawBackground = 1;
+    // For the timer and timecode texts only: other texts keep their '-' and
+    // ';' dark, as they always were.
+    int32_t drawTimerMarks = 0;
     std::array<int32_t, kXUnits.size()> xMetrics{};
     std::array<int32_t, kYUnits.size()> yMetrics{};
 };

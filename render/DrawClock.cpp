@@ -1,5 +1,6 @@
 #include "render/DrawClock.h"
 
+#include "clocktime/TimeText.h"
 #include "drawing/AnalogueClockDrawer.h"
 #include "drawing/DigitalText.h"
 #include "drawing/Graphics.h"
@@ -38,6 +39,7 @@ RectF drawLed(Graphics& graphics, const ClockScene& scene, RectF wholeSurface) {
     vLEDClock.segmentColour = colours.text;
     vLEDClock.backgroundColour = colours.back;
     vLEDClock.drawBackground = 1;
+    vLEDClock.drawTimerMarks = (scene.shown.isSpan || isTimecodeFormat(scene.values.digitalFormat)) ? 1 : 0;
     vLEDClock.drawText(graphics, scene.geometry.centreX, scene.geometry.centreY,
                        LEDClockDrawer::sizeFromTextBase(scene.geometry.textBase), scene.values.pixelAspectRatio,
                        scene.text);

@@ -119,6 +119,20 @@ TEST(LEDGlyphs, LettersColonAndFullStopHaveTheirOwnShapes) {
     }
 }
 
+TEST(LEDGlyphs, TimerTextsLightTheirMinusAndDropFrameSeparator) {
+    LEDClockDrawer clock;
+    clock.setScale(100, 1.0f);
+    clock.drawTimerMarks = 1;
+    EXPECT_EQ(rectanglesOf(clock.glyphRectangles(L'-', 0, 0)), (std::vector<IntRect>{{0, 25, 25, 5}}));
+    EXPECT_EQ(rectanglesOf(clock.glyphRectangles(L';', 0, 0)),
+              (std::vector<IntRect>{{12, 12, 7, 7}, {12, 40, 7, 7}, {12, 40, 5, 15}}));
+    EXPECT_EQ(clock.glyphRectangles(L'/', 0, 0).count, 0u);
+    // Any other text keeps them dark, as it always has.
+    clock.drawTimerMarks = 0;
+    EXPECT_EQ(clock.glyphRectangles(L';', 0, 0).count, 0u);
+    EXPECT_EQ(clock.glyphRectangles(L'-', 0, 0).count, 0u);
+}
+
 TEST(LEDGlyphs, DigitsLightTheirSegments) {
     LEDClockDrawer clock;
     clock.setScale(100, 1.0f);

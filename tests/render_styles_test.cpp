@@ -216,6 +216,33 @@ INSTANTIATE_TEST_SUITE_P(Frames, OddSizes,
                                             ::testing::Values(kOfxBitDepthByte, kOfxBitDepthShort,
                                                               kOfxBitDepthFloat)));
 
+TEST_F(Styles, LedShowsTheOvertimeMinusOnlyForTimerTexts) {
+    // Centre (200, 150), LED size 35, as above; the middle segment of the first cell.
+    LEDClockDrawer led;
+    led.setScale(LEDClockDrawer::sizeFromTextBase(52), 1.0f);
+    auto minusLit = [&](size_t length) {
+        const int64_t top = 150 - led.Y(25);
+        const int64_t left = static_cast<int64_t>(200 - (led.X(45) * static_cast<double>(length)) / 2.0 + led.X(10));
+        return sameColour(atDrawing(*images.output, left + led.X(12), top + led.Y(25)), Rgba{1, 0, 0, 1});
+    };
+    load(kOfxImageEffectContextGenerator);
+    Effect& e = *session.effect;
+    e.param("ClockChoice").setInt(2);
+    e.param("Dig Clock Format").setInt(4);  // hh:mm
+    e.param("Mode").setInt(2);
+    e.param("Duration Minutes").setInt(1);
+    e.param("Show Overtime").setInt(1);
+    ASSERT_EQ(e.render(25.0 * 180, kFrame), kOfxStatOK);  // "-00:02"
+    EXPECT_TRUE(minusLit(6));
+    // A time of day keeps a '-' of its free format dark.
+    load(kOfxImageEffectContextGenerator);
+    session.effect->param("ClockChoice").setInt(2);
+    session.effect->param("Dig Clock Format").setInt(13);
+    session.effect->param("Dig Clock Free Format").setString("-%H:%M");
+    ASSERT_EQ(session.effect->render(0.0, kFrame), kOfxStatOK);
+    EXPECT_FALSE(minusLit(6));
+}
+
 // Pixels of the frame that carry exactly this colour.
 size_t pixelsOf(const ImageBuffer& image, Rgba colour) {
     size_t count = 0;
