@@ -114,7 +114,8 @@ std::vector<TextCell> fixedDigitCells(Graphics& graphics, std::wstring_view line
     for (size_t at = 0; at < line.size();) {
         const std::wstring_view character = line.substr(at, characterLength(line, at));
         at += character.size();
-        cells.push_back(TextCell{character, isDigit(character) ? widestDigit : measuredWidth(graphics, character, font)});
+        const float width = isDigit(character) ? widestDigit : measuredWidth(graphics, character, font);
+        cells.push_back(TextCell{character, width});
     }
     return cells;
 }

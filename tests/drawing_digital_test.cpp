@@ -186,8 +186,9 @@ TEST(DigitalFixedDigits, EveryDigitTakesTheWidestDigitsCellSoTheBoxKeepsStill) {
     drawFixed(zeros, L"10:08");
     // Laid out as one line, the two texts differ in width in this face ...
     ProportionalGraphics plain;
-    const RectF plainOnes = drawDigitalText(plain, L"11:11", fontNamed(u"Some Face"), 320, 120, 189, 240, kText, kBack);
-    const RectF plainZeros = drawDigitalText(plain, L"10:08", fontNamed(u"Some Face"), 320, 120, 189, 240, kText, kBack);
+    const LogFont face = fontNamed(u"Some Face");
+    const RectF plainOnes = drawDigitalText(plain, L"11:11", face, 320, 120, 189, 240, kText, kBack);
+    const RectF plainZeros = drawDigitalText(plain, L"10:08", face, 320, 120, 189, 240, kText, kBack);
     ASSERT_NE(plainOnes.width, plainZeros.width);
     // ... with fixed digits they take the same box: four cells of 11 and a colon of 5, 10 % wider.
     EXPECT_EQ(ones.area, zeros.area);
