@@ -80,7 +80,9 @@ int64_t framesInMilliseconds(int64_t milliseconds, FrameRateRatio rate) {
 
 Timecode timecodeFromFrames(int64_t frames, int32_t framesPerSecond, bool dropFrame) {
     const int64_t fps = std::max<int32_t>(framesPerSecond, 1);
-    int64_t count = std::max<int64_t>(frames, 0);
+    // 10^18 frames lie far beyond any clock, and the labels the drop-frame
+    // count adds to them cannot overflow.
+    int64_t count = std::clamp<int64_t>(frames, 0, 1'000'000'000'000'000'000LL);
     if (dropFrame && (fps == 30 || fps == 60)) {
         const int64_t dropped = fps / 15;                       // 2 at 30, 4 at 60 per minute
         const int64_t perMinute = fps * 60 - dropped;           // 1798, 3596

@@ -55,7 +55,7 @@ struct Timecode {
     friend constexpr bool operator==(const Timecode&, const Timecode&) noexcept = default;
 };
 
-// Writes a frame count (0 or more) with `framesPerSecond` frames to the
+// Writes a frame count (0 to 10^18; others are clamped) with `framesPerSecond` frames to the
 // timecode second. The drop-frame count leaves out the labels 0 and 1 (at 30)
 // or 0 to 3 (at 60) at the start of every minute except every tenth; it
 // applies only at a nominal rate of 30 or 60. Hours are not wrapped.

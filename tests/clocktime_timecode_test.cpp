@@ -95,6 +95,7 @@ TEST(TimecodeCount, NonDropCountsEveryLabelAndDropOnlyAppliesAt30And60) {
     EXPECT_EQ(text(timecodeFromFrames(int64_t{360000} * 25, 25, false)), "100:00:00:00");
     EXPECT_EQ(text(timecodeFromFrames(-5, 25, false)), "00:00:00:00");
     EXPECT_EQ(text(timecodeFromFrames(7, 0, false)), "00:00:07:00");
+    EXPECT_GT(timecodeFromFrames(std::numeric_limits<int64_t>::max(), 30, true).hours, 0);
 }
 
 TEST(TimecodeCount, MillisecondsRoundToTheNearestFrameWithoutOverflow) {
