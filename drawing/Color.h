@@ -24,12 +24,13 @@ constexpr Color makeColor(uint8_t alpha, uint8_t red, uint8_t green, uint8_t blu
                  uint32_t{blue}};
 }
 
-// Snapshot channels are meant to be 0..255; only their low 8 bits count, so an
-// out-of-range channel wraps instead of spilling into its neighbour.
+// Snapshot channels are 0..255; anything outside saturates, so no channel
+// wraps to an unrelated value or spills into its neighbour.
 constexpr Color colorFromChannels(const ChannelColour& channels) noexcept {
-    auto low8 = [](int16_t channel) { return static_cast<uint8_t>(static_cast<uint16_t>(channel) & 0xFFu); };
-    return makeColor(low8(channels.alpha), low8(channels.red), low8(channels.green),
-                     low8(channels.blue));
+    auto byte = [](int16_t channel) {
+        return static_cast<uint8_t>(channel < 0 ? 0 : channel > 255 ? 255 : channel);
+    };
+    return makeColor(byte(channels.alpha), byte(channels.red), byte(channels.green), byte(channels.blue));
 }
 
 }  // namespace horavex

@@ -41,12 +41,14 @@ OfxStatus instanceChanged(OfxImageEffectHandle effect, OfxPropertySetHandle inAr
         font = dialogDefaultFont();
     }
     // A cancelled chooser leaves `font` as it started, and that is written
-    // back too, re-encoded.
-    if (chooseFont(font) == FontChooserOutcome::Unavailable) {
+    // back too, re-encoded. When no chooser could open, the user is told and
+    // the host learns that the button did nothing.
+    const bool opened = chooseFont(font) != FontChooserOutcome::Unavailable;
+    if (!opened) {
         reportNoFontDialog(suites, effect);
     }
     writeFont(suites, effect, font);
-    return kOfxStatOK;
+    return opened ? kOfxStatOK : kOfxStatFailed;
 }
 
 }  // namespace horavex

@@ -11,8 +11,9 @@ namespace horavex {
 // What the host is told when the chooser cannot be shown at all.
 inline constexpr char kNoFontDialogMessage[] = "No font dialog could be opened.";
 
-// kOfxStatOK when the font button was handled, kOfxStatReplyDefault for any
-// other change.
+// kOfxStatOK when the font button opened the chooser, kOfxStatFailed (with an
+// error message to the host) when no chooser could be opened,
+// kOfxStatReplyDefault for any other change.
 OfxStatus instanceChanged(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPropertySetHandle outArgs);
 
 }  // namespace horavex

@@ -31,7 +31,7 @@ double clockSizePercent(double clockSize) {
 }
 
 int16_t colourChannel(double channel) {
-    return saturatingTrunc<int16_t>(channel * 255.0);
+    return static_cast<int16_t>(std::clamp<int32_t>(saturatingTrunc<int32_t>(channel * 255.0), 0, 255));
 }
 
 ChannelColour channelColour(const std::array<double, 4>& rgba) {
@@ -40,9 +40,7 @@ ChannelColour channelColour(const std::array<double, 4>& rgba) {
 }
 
 OfxRGBAColourB colourToBytes(const std::array<double, 4>& rgba) {
-    auto toByte = [](double channel) {
-        return static_cast<unsigned char>(static_cast<uint32_t>(saturatingTrunc<int32_t>(channel * 255.0)) & 0xFFu);
-    };
+    auto toByte = [](double channel) { return static_cast<unsigned char>(colourChannel(channel)); };
     return OfxRGBAColourB{toByte(rgba[0]), toByte(rgba[1]), toByte(rgba[2]), toByte(rgba[3])};
 }
 

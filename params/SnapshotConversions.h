@@ -21,11 +21,12 @@ CentrePercent centrePercent(std::array<double, 2> position, double renderScaleX,
 
 double clockSizePercent(double clockSize);
 
-// One channel 0..1 as trunc(c x 255), kept in the snapshot's 16-bit channel.
+// One channel 0..1 as trunc(c x 255), kept in the snapshot's 16-bit channel;
+// values outside 0..1 saturate to 0 or 255, NaN gives 0.
 int16_t colourChannel(double channel);
 ChannelColour channelColour(const std::array<double, 4>& rgba);
 
-// The key colour as bytes: each channel trunc(c x 255), low 8 bits kept.
+// The key colour as bytes: each channel as colourChannel makes it.
 OfxRGBAColourB colourToBytes(const std::array<double, 4>& rgba);
 
 // Integer, choice and boolean values arrive as 32-bit ints; the snapshot keeps

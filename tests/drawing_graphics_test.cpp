@@ -82,6 +82,12 @@ private:
 
 constexpr Color kOpaqueOrange = makeColor(255, 250, 120, 7);
 
+TEST(DrawingColours, ChannelsOutsideTheByteRangeSaturate) {
+    EXPECT_EQ(colorFromChannels(ChannelColour{306, -25, 1000, -32768}), makeColor(0, 255, 0, 255));
+    EXPECT_EQ(colorFromChannels(ChannelColour{256, 255, 0, 32767}), makeColor(255, 255, 255, 0));
+    EXPECT_EQ(colorFromChannels(ChannelColour{10, 20, 30, 40}), makeColor(40, 10, 20, 30));
+}
+
 TEST(GraphicsFills, OpaqueRectangleHoldsTheExactColourAndNothingElseIsTouched) {
     Canvas canvas(40, 30);
     canvas.graphics->fillRectangle(IntRect{5, 6, 10, 4}, kOpaqueOrange);

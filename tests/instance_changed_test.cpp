@@ -164,7 +164,7 @@ TEST_F(FontButton, OtherChangesAreLeftToTheHost) {
 TEST_F(FontButton, UnavailableChooserKeepsTheFontAndSaysSo) {
     answer("unavailable\n");
     fontParam().setString("0x1B 1 0 0 400 34 Arial");
-    EXPECT_EQ(pressFontButton(), kOfxStatOK);
+    EXPECT_EQ(pressFontButton(), kOfxStatFailed);
     EXPECT_EQ(fontParam().stringValue(), "27 1 0 0 400 34 Arial");
     const std::vector<Message> posted = messages();
     ASSERT_EQ(posted.size(), 1u);
@@ -176,7 +176,7 @@ TEST_F(FontButton, UnavailableChooserKeepsTheFontAndSaysSo) {
 TEST_F(FontButton, ChooserThatCannotStartCountsAsUnavailable) {
     ScopedEnv missing(kFontChooserOverrideVariable, (folder_ / "no-such-program").c_str());
     fontParam().setString("-16 0 0 0 400 34 Arial");
-    EXPECT_EQ(pressFontButton(), kOfxStatOK);
+    EXPECT_EQ(pressFontButton(), kOfxStatFailed);
     EXPECT_EQ(fontParam().stringValue(), "-16 0 0 0 400 34 Arial");
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].text, kNoFontDialogMessage);
@@ -185,7 +185,7 @@ TEST_F(FontButton, ChooserThatCannotStartCountsAsUnavailable) {
 TEST_F(FontButton, MalformedAnswerCountsAsUnavailable) {
     answer("chosen\nface=Half an answer\n");
     fontParam().setString("-16 0 0 0 400 34 Arial");
-    EXPECT_EQ(pressFontButton(), kOfxStatOK);
+    EXPECT_EQ(pressFontButton(), kOfxStatFailed);
     EXPECT_EQ(fontParam().stringValue(), "-16 0 0 0 400 34 Arial");
     EXPECT_EQ(messages().size(), 1u);
 }
@@ -198,7 +198,7 @@ TEST_F(FontButton, NoDisplayLeavesTheFontReEncodedAndSaysSo) {
     ScopedEnv noWayland("WAYLAND_DISPLAY", nullptr);
     ASSERT_TRUE(fs::exists(pluginBundlePath() / "Contents" / "Linux-x86-64" / kFontChooserProgramName));
     fontParam().setString("+27 0 0 0 400 042 Arial");
-    EXPECT_EQ(pressFontButton(), kOfxStatOK);
+    EXPECT_EQ(pressFontButton(), kOfxStatFailed);
     EXPECT_EQ(fontParam().stringValue(), "27 0 0 0 400 34 Arial");
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_EQ(messages()[0].type, kOfxMessageError);
@@ -215,7 +215,7 @@ TEST(FontButtonWithoutMessages, UnavailableChooserStillKeepsTheFont) {
     ASSERT_EQ(host.describe(), kOfxStatOK);
     std::unique_ptr<Effect> effect = host.createEffect(kOfxImageEffectContextFilter);
     effect->param("FontParam").setString("0x1B 0 0 0 400 34 Arial");
-    EXPECT_EQ(effect->paramChanged("Button_Font"), kOfxStatOK);
+    EXPECT_EQ(effect->paramChanged("Button_Font"), kOfxStatFailed);
     EXPECT_EQ(effect->param("FontParam").stringValue(), "27 0 0 0 400 34 Arial");
     EXPECT_TRUE(host.messages().messages().empty());
     effect.reset();

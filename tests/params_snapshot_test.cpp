@@ -38,13 +38,35 @@ TEST(SnapshotConversions, SizeKeepsItsFractionColoursTruncate) {
     EXPECT_DOUBLE_EQ(clockSizePercent(0.355), 35.5);
     EXPECT_EQ(colourChannel(1.0), 255);
     EXPECT_EQ(colourChannel(0.5), 127);
-    EXPECT_EQ(colourChannel(1e300), std::numeric_limits<int16_t>::max());
+    EXPECT_EQ(colourChannel(1e300), 255);
     EXPECT_EQ(colourChannel(std::nan("")), 0);
     const OfxRGBAColourB key = colourToBytes({0.0, 1.0, 0.5, 1.0});
     EXPECT_EQ(key.r, 0);
     EXPECT_EQ(key.g, 255);
     EXPECT_EQ(key.b, 127);
     EXPECT_EQ(key.a, 255);
+}
+
+// A host may hand colours outside 0..1 (HDR pickers, expressions); they
+// saturate instead of wrapping to an unrelated colour.
+TEST(SnapshotConversions, OutOfRangeColourChannelsSaturate) {
+    struct Row {
+        double channel;
+        int expected;
+    };
+    const Row rows[] = {{1.2, 255},  {-0.1, 0},     {1.0000001, 255}, {2.0, 255},
+                        {-1e300, 0}, {1e300, 255},  {-0.0, 0},        {0.999, 254},
+                        {257.0, 255}, {-257.0, 0}, {std::numeric_limits<double>::infinity(), 255},
+                        {-std::numeric_limits<double>::infinity(), 0}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.channel);
+        EXPECT_EQ(colourChannel(row.channel), row.expected);
+        const OfxRGBAColourB key = colourToBytes({row.channel, row.channel, row.channel, row.channel});
+        EXPECT_EQ(key.r, row.expected);
+        EXPECT_EQ(key.g, row.expected);
+        EXPECT_EQ(key.b, row.expected);
+        EXPECT_EQ(key.a, row.expected);
+    }
 }
 
 TEST(SnapshotConversions, OutOfRangeIntegersClampInsteadOfWrapping) {

@@ -7,10 +7,13 @@
 #include <fcntl.h>
 #include <png.h>
 #include <pty.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -28,6 +31,8 @@
 #include "tools/render/PixelTransfer.h"
 #include "tools/render/PngIo.h"
 #include "tools/render/Progress.h"
+#include "tools/render/RenderFrames.h"
+#include "tools/render/RenderSession.h"
 #include "tools/render/StatusNames.h"
 #include "tools/render/TestPattern.h"
 #include "tools/render/ValueParsing.h"
@@ -89,9 +94,15 @@ struct RunResult {
 
 const std::string kProgram = std::string(HORAVEX_TOOLS_DIR) + "/horavex-render";
 
+// How the program's process is started beyond its arguments.
+struct ProcessSetup {
+    std::string workingDirectory;  // empty: the test's own
+    long fileSizeLimit = -1;       // RLIMIT_FSIZE in bytes; -1: unchanged
+};
+
 // Runs the program with stdout and stderr into files (neither is a
 // terminal, as in any script).
-RunResult runProgram(const std::vector<std::string>& args) {
+RunResult runProgram(const std::vector<std::string>& args, const ProcessSetup& setup = {}) {
     const TempDir dir;
     const std::string outPath = dir / "stdout";
     const std::string errPath = dir / "stderr";
@@ -106,6 +117,13 @@ RunResult runProgram(const std::vector<std::string>& args) {
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) _exit(126);
+        if (!setup.workingDirectory.empty() && chdir(setup.workingDirectory.c_str()) != 0) _exit(126);
+        if (setup.fileSizeLimit >= 0) {
+            // Writes past the limit then fail with EFBIG instead of a signal.
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(setup.fileSizeLimit), static_cast<rlim_t>(setup.fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+        }
         execv(kProgram.c_str(), cargs.data());
         _exit(127);
     }
@@ -879,6 +897,68 @@ TEST(RenderCliProgram, SourceAndOutputFileProblemsEndWithFour) {
     const RunResult mismatch = runProgram({"--source", dir / "small.png", "--size", "16x16", "--out", dir / "o.png"});
     EXPECT_EQ(mismatch.exitCode, 2);
     EXPECT_THAT(mismatch.err, HasSubstr("is 8x8, not 16x16"));
+}
+
+// The program replaces only regular files, and only once a frame is whole:
+// a write that fails leaves the path as it was, and paths that are not
+// regular files (devices, links, pipes) are refused, not unlinked.
+TEST(RenderCliProgram, OutputPathsAreReplacedWholeOrNotAtAll) {
+    const TempDir dir;
+    const std::string kept = "an earlier frame, kept";
+    const std::string existing = dir / "o.png";
+    std::ofstream(existing) << kept;
+    const RunResult tooBig = runProgram({"--size", "64x64", "--out", existing}, ProcessSetup{{}, 200});
+    EXPECT_EQ(tooBig.exitCode, 4);
+    EXPECT_THAT(tooBig.err, AllOf(HasSubstr("cannot write"), HasSubstr("o.png")));
+    EXPECT_EQ(readText(existing), kept);
+
+    const std::string victim = dir / "victim.txt";
+    std::ofstream(victim) << kept;
+    fs::create_symlink(victim, dir / "link.png");
+    ASSERT_EQ(mkfifo((dir / "pipe.png").c_str(), 0600), 0);
+    fs::create_directory(dir / "folder.png");
+    for (const std::string name : {"link.png", "pipe.png", "folder.png"}) {
+        const RunResult refused = runProgram({"--size", "16x16", "--out", dir / name});
+        EXPECT_EQ(refused.exitCode, 4) << name;
+        EXPECT_THAT(refused.err, AllOf(HasSubstr("not a regular file"), HasSubstr(name)));
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "link.png"));
+    EXPECT_EQ(readText(victim), kept);
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.png"));
+    EXPECT_TRUE(fs::is_directory(dir / "folder.png"));
+
+    const RunResult device = runProgram({"--size", "16x16", "--out", "/dev/null"});
+    EXPECT_EQ(device.exitCode, 4);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    const RunResult stream = runProgram({"--size", "16x16", "--out", "-"}, ProcessSetup{dir.path().string(), -1});
+    EXPECT_EQ(stream.exitCode, 4);
+    EXPECT_THAT(stream.err, HasSubstr("standard output"));
+    EXPECT_FALSE(fs::exists(dir.path() / "-"));
+
+    // A good write replaces the regular file and leaves no temporary behind.
+    const RunResult good = runProgram({"--size", "16x16", "--out", existing});
+    ASSERT_EQ(good.exitCode, 0) << good.err;
+    EXPECT_EQ(readPicture(existing).width, 16);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_THAT(names, ElementsAre("folder.png", "link.png", "o.png", "pipe.png", "victim.txt"));
+    EXPECT_EQ(fs::status(existing).permissions() & fs::perms::owner_read, fs::perms::owner_read);
+}
+
+// A long run keeps no record per frame: nothing reads the host's logs.
+TEST(RenderCliFrames, LongRunsKeepTheHostsBookkeepingFlat) {
+    const TempDir dir;
+    const ParseResult parsed = parseArguments({"--size", "32x18", "--frames", "0-39", "--out", dir / "f_####.png"});
+    ASSERT_TRUE(parsed.ok()) << parsed.error;
+    PluginSession session = openSession(HORAVEX_BUNDLE_PATH, parsed.options.pluginId,
+                                         parsed.options.resolvedContext(), host::EffectConfig{});
+    renderFrames(*session.effect, parsed.options, FrameSize{32, 18}, std::nullopt, false);
+    EXPECT_TRUE(fs::exists(dir.path() / "f_0039.png"));
+    EXPECT_EQ(session.host->calls().size(), 0u);
+    EXPECT_LE(session.host->actions().size(), 2u);
+    for (host::Clip* clip : session.effect->clips()) EXPECT_LE(clip->requests().size(), 1u) << clip->name();
 }
 
 TEST(RenderCliProgram, ProgressOnATerminalUnlessQuiet) {

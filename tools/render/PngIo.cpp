@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "tools/render/AtomicFile.h"
 #include "tools/render/ValueParsing.h"
 
 namespace horavex::cli {
@@ -172,7 +173,7 @@ bool readPng(const std::string& path, RgbaImage& image, std::string& error) {
     return true;
 }
 
-bool writePng(const std::string& path, const RgbaImage& image, std::string& error) {
+bool writePng(std::FILE* file, const RgbaImage& image, std::string& error) {
     if (image.width < 1 || image.height < 1 || (image.bitDepth != 8 && image.bitDepth != 16) ||
         image.samples.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4) {
         error = "nothing to write";
@@ -193,22 +194,17 @@ bool writePng(const std::string& path, const RgbaImage& image, std::string& erro
     std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
     for (std::size_t y = 0; y < rows.size(); ++y) rows[y] = bytes.data() + y * rowBytes;
 
-    errno = 0;
-    File file(std::fopen(path.c_str(), "wb"));
-    if (!file) {
-        error = systemError();
-        return false;
-    }
     WriteState s{};
-    s.file = file.get();
+    s.file = file;
     s.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &s.call, onPngError, onPngWarning);
     bool written = false;
     if (s.png != nullptr) {
         s.info = png_create_info_struct(s.png);
         if (s.info != nullptr) {
+            errno = 0;
             written = writeAll(s, static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
                                image.bitDepth, rows.data()) != 0;
-            if (!written) error = s.call.message;
+            if (!written) error = errno != 0 ? systemError() : std::string(s.call.message);
         } else {
             error = "out of memory";
         }
@@ -216,15 +212,16 @@ bool writePng(const std::string& path, const RgbaImage& image, std::string& erro
     } else {
         error = "out of memory";
     }
-    // A full disk often shows only when the buffered rest is flushed.
-    errno = 0;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (written && !closed) error = systemError();
-    if (!written || !closed) {
-        std::remove(path.c_str());
-        return false;
+    if (written && std::ferror(file) != 0) {
+        error = "write error";
+        written = false;
     }
-    return true;
+    return written;
+}
+
+bool writePng(const std::string& path, const RgbaImage& image, std::string& error) {
+    return writeFileAtomically(
+        path, [&image](std::FILE* file, std::string& reason) { return writePng(file, image, reason); }, error);
 }
 
 }  // namespace horavex::cli

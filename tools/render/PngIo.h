@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,12 @@ struct RgbaImage {
 // `error` saying why (no such file, not a PNG, damaged...).
 bool readPng(const std::string& path, RgbaImage& image, std::string& error);
 
-// An RGBA PNG of the image's bit depth. Returns false with `error` saying
-// why; a partly written file is removed.
+// An RGBA PNG of the image's bit depth, written as writeFileAtomically
+// writes: complete or not at all, never over anything but a regular file.
+// Returns false with `error` saying why.
 bool writePng(const std::string& path, const RgbaImage& image, std::string& error);
+
+// The same PNG into an open file (left open).
+bool writePng(std::FILE* file, const RgbaImage& image, std::string& error);
 
 }  // namespace horavex::cli

@@ -46,6 +46,9 @@ void checkSourceSize(const RgbaImage& picture, const std::string& path, FrameSiz
 }
 
 void writeFrame(const host::ImageBuffer& output, const std::string& path) {
+    if (path == "-") {
+        throw CliError(kExitFile, "cannot write PNG frames to the standard output (--out -); name a file");
+    }
     const std::filesystem::path file(path);
     std::error_code error;
     if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
@@ -57,6 +60,12 @@ void writeFrame(const host::ImageBuffer& output, const std::string& path) {
     if (!writePng(path, imageToRgba(output), reason)) {
         throw CliError(kExitFile, joinText({"cannot write ", inQuotes(path), ": ", reason}));
     }
+}
+
+// Drops what the host recorded about a finished frame.
+void forgetFrame(host::Effect& effect) {
+    effect.host().clearActions();
+    for (host::Clip* clip : effect.clips()) clip->clearRequests();
 }
 
 // A host ends every sequence it begins, a failed frame included.
@@ -135,6 +144,7 @@ void renderFrames(host::Effect& effect, const Options& options, FrameSize size,
                                                         describeStatus(status)}));
         }
         writeFrame(*output, expandFramePattern(*options.out, frame));
+        forgetFrame(effect);
         progress.frameDone();
     }
     progress.finish();

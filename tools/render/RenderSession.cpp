@@ -58,6 +58,8 @@ PluginSession openSession(const std::filesystem::path& bundle, const std::string
     }
 
     session.host = std::make_unique<host::Host>();
+    // The program never reads the call log, which would grow with every frame.
+    session.host->calls().setEnabled(false);
     try {
         session.host->bind(session.plugin, session.library->bundlePath().string());
     } catch (const std::exception& e) {
