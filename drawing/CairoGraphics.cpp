@@ -40,8 +40,11 @@ constexpr double kSafeReach = 4194304.0;
 // touch the tile's own pixels.
 constexpr double kClipGuard = 2.0;
 // Pango measures in 32-bit units of 1/1024 pixel: a line of 254 characters of
-// up to two ems each stays within them at this em size.
-constexpr double kMaxFontPixels = 4096.0;
+// up to two ems each stays within them at this em size. Larger fonts are laid
+// out at this size and scaled up when measured and drawn.
+constexpr double kMaxLayoutPixels = 4096.0;
+// Beyond this a font is not made at all: no frame shows any of its glyphs.
+constexpr double kMaxFontPixels = 1e12;
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 // Up to this em size glyphs are drawn from Cairo's glyph cache, so a clock that
 // shows the same digits frame after frame rasterises each of them once; larger
@@ -65,6 +68,8 @@ public:
 
     PangoFontDescription* description_ = nullptr;
     double pixelSize_ = 0.0;
+    // Drawn size over the size Pango lays the text out at.
+    double scale_ = 1.0;
     bool underline_ = false;
     bool strikeout_ = false;
 };
@@ -228,9 +233,10 @@ public:
             return font;
         }
         const std::string family = PangoTextEngine::instance().usableFamily(utf8FromUtf16(faceName));
+        const double layoutPixels = std::min(pixels, kMaxLayoutPixels);
         PangoFontDescription* description = pango_font_description_new();
         pango_font_description_set_family(description, family.c_str());
-        pango_font_description_set_absolute_size(description, pixels * PANGO_SCALE);
+        pango_font_description_set_absolute_size(description, layoutPixels * PANGO_SCALE);
         pango_font_description_set_weight(description, (styleBits & kFontStyleBold) != 0
                                                             ? PANGO_WEIGHT_BOLD
                                                             : PANGO_WEIGHT_NORMAL);
@@ -239,6 +245,7 @@ public:
                                                            : PANGO_STYLE_NORMAL);
         font->description_ = description;
         font->pixelSize_ = pixels;
+        font->scale_ = pixels / layoutPixels;
         font->underline_ = (styleBits & kFontStyleUnderline) != 0;
         font->strikeout_ = (styleBits & kFontStyleStrikeout) != 0;
         return font;
@@ -256,8 +263,9 @@ public:
         PangoRectangle logical{};
         pango_layout_get_extents(layout, nullptr, &logical);
         g_object_unref(layout);
-        return RectF{origin.x, origin.y, static_cast<float>(logical.width) / PANGO_SCALE,
-                     static_cast<float>(logical.height) / PANGO_SCALE};
+        const double scale = cairoFont->scale_ / PANGO_SCALE;
+        return RectF{origin.x, origin.y, static_cast<float>(logical.width * scale),
+                     static_cast<float>(logical.height * scale)};
     }
 
     void drawString(std::wstring_view text, const Font& font, const RectF& layoutRect,
@@ -284,10 +292,13 @@ public:
         PangoLayout* layout = makeLayout(engine.context(), *cairoFont, utf8);
         PangoRectangle logical{};
         pango_layout_get_extents(layout, nullptr, &logical);
-        const double textWidth = static_cast<double>(logical.width) / PANGO_SCALE;
-        const double textHeight = static_cast<double>(logical.height) / PANGO_SCALE;
-        const double originX = left + (right - left - textWidth) / 2.0 - static_cast<double>(logical.x) / PANGO_SCALE;
-        const double originY = top + (bottom - top - textHeight) / 2.0 - static_cast<double>(logical.y) / PANGO_SCALE;
+        const double scale = cairoFont->scale_;
+        const double textWidth = static_cast<double>(logical.width) * scale / PANGO_SCALE;
+        const double textHeight = static_cast<double>(logical.height) * scale / PANGO_SCALE;
+        const double originX =
+            left + (right - left - textWidth) / 2.0 - static_cast<double>(logical.x) * scale / PANGO_SCALE;
+        const double originY =
+            top + (bottom - top - textHeight) / 2.0 - static_cast<double>(logical.y) * scale / PANGO_SCALE;
         forEachTile(area, [&](Tile& tile) {
             const double reach = std::max({std::abs(originX - tile.x), std::abs(originY - tile.y),
                                            std::abs(originX + textWidth - tile.x),
@@ -303,12 +314,16 @@ public:
             cairo_new_path(tile.cr);
             cairo_rectangle(tile.cr, clipLeft, clipTop, clipRight - clipLeft, clipBottom - clipTop);
             cairo_clip(tile.cr);
-            cairo_move_to(tile.cr, originX, originY);
             setSource(tile.cr, colour);
             if (cairoFont->pixelSize_ <= kMaxCachedGlyphPixels) {
+                cairo_move_to(tile.cr, originX, originY);
                 pango_cairo_show_layout(tile.cr, layout);
             } else {
+                cairo_translate(tile.cr, originX, originY);
+                cairo_scale(tile.cr, scale, scale);
+                cairo_move_to(tile.cr, 0.0, 0.0);
                 pango_cairo_layout_path(tile.cr, layout);
+                cairo_identity_matrix(tile.cr);
                 cairo_set_fill_rule(tile.cr, CAIRO_FILL_RULE_WINDING);
                 cairo_fill(tile.cr);
             }

@@ -1,6 +1,7 @@
 #include "render/ClockGeometry.h"
 
 #include "common/Saturate.h"
+#include "drawing/SaturatingMath.h"
 
 namespace horavex {
 
@@ -13,6 +14,14 @@ ClockGeometry computeClockGeometry(int32_t width, int32_t height, const ClockVal
     geometry.radius = saturatingTrunc<int32_t>(values.clockSizePercent / 100.0 * h / 2.0);
     geometry.textBase = saturatingTrunc<int32_t>(h * values.clockSizePercent / 2.0 / 100.0);
     return geometry;
+}
+
+ClockGeometry geometryOnPart(const ClockGeometry& geometry, const OfxRectI& window, const OfxRectI& part) {
+    ClockGeometry placed = geometry;
+    // Drawing rows count from the top, OFX rows from the bottom.
+    placed.centreX = clampToInt32(int64_t{geometry.centreX} - (int64_t{part.x1} - window.x1));
+    placed.centreY = clampToInt32(int64_t{geometry.centreY} - (int64_t{window.y2} - part.y2));
+    return placed;
 }
 
 OfxRectI drawRectFromArea(float x, float y, float width, float height) {

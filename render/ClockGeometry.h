@@ -33,6 +33,11 @@ struct ClockGeometry {
 // The size always follows the height, so a wider frame keeps the clock's size.
 ClockGeometry computeClockGeometry(int32_t width, int32_t height, const ClockValues& values);
 
+// The geometry of a window laid out on the surface of one part of it (the
+// part lies inside the window): the centre moves by the part's offset from
+// the window's top left, in 64 bits and clamped to 32; the sizes stay.
+ClockGeometry geometryOnPart(const ClockGeometry& geometry, const OfxRectI& window, const OfxRectI& part);
+
 // The processors' drawing rectangle from a clock's drawing area (X, Y, Width,
 // Height in surface pixels, rows counted upward from the bottom):
 // (trunc X, trunc Y, trunc(X + Width), trunc(Y + Height)), each sum in single

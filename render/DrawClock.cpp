@@ -5,6 +5,7 @@
 #include "drawing/DigitalText.h"
 #include "drawing/Graphics.h"
 #include "drawing/LEDClockDrawer.h"
+#include "drawing/SaturatingMath.h"
 
 namespace horavex {
 
@@ -27,7 +28,10 @@ RectF drawAnalogue(Graphics& graphics, const ClockScene& scene, int32_t height) 
     const double aspect = scene.values.pixelAspectRatio;
     AnalogueClockDrawer vClock;
     vClock.takeSnapshotValues(scene.values);
-    const RectF area = AnalogueClockDrawer::clockArea(g.centreX, height - g.centreY, g.radius, aspect);
+    // The centre may lie far outside the surface: the distance from the
+    // bottom is formed in 64 bits.
+    const int32_t centreUp = clampToInt32(int64_t{height} - g.centreY);
+    const RectF area = AnalogueClockDrawer::clockArea(g.centreX, centreUp, g.radius, aspect);
     vClock.drawClock(graphics, g.centreX, g.centreY, g.radius, aspect, scene.shown.hours, scene.shown.minutes,
                      scene.shown.seconds);
     return area;

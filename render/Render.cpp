@@ -14,6 +14,8 @@
 #include "params/Snapshot.h"
 #include "render/ClockGeometry.h"
 #include "render/DrawClock.h"
+#include "render/ImageChecks.h"
+#include "render/PixelAddress.h"
 #include "render/Processor.h"
 #include "shell/EffectAccess.h"
 #include "shell/Exceptions.h"
@@ -80,16 +82,31 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         }
         if (record->contextKind != kGeneratorContext) {
             resources.source = fetchClipImage(suites, record->sourceClip, time);
-            if (resources.source.imageProps == nullptr) {
+            // A source the compositing cannot read with the output is as
+            // good as none.
+            if (resources.source.imageProps == nullptr ||
+                !sourceMatchesOutput(resources.source, resources.output)) {
                 throw OfxuNoImageException();
             }
         }
     } catch (const OfxuNoImageException&) {
         return instance.aborted() ? kOfxStatOK : kOfxStatFailed;
     }
+    // An output of another layout than the one declared is left as it is.
+    if (!isCompositableImage(resources.output)) {
+        return kOfxStatErrImageFormat;
+    }
 
+    // The clock is laid out on the whole window, but only the window's part
+    // inside the output is drawn and written.
     const int32_t width = extent(renderWindow.x1, renderWindow.x2);
     const int32_t height = extent(renderWindow.y1, renderWindow.y2);
+    OfxRectI written = intersectRects(renderWindow, resources.output.rect);
+    if (rectIsEmpty(written)) {
+        written = OfxRectI{renderWindow.x1, renderWindow.y1, renderWindow.x1, renderWindow.y1};
+    }
+    const int32_t writtenWidth = extent(written.x1, written.x2);
+    const int32_t writtenHeight = extent(written.y1, written.y2);
 
     // The render scale is deliberately not applied: the clock is laid out in
     // the pixels of the image it is drawn into.
@@ -100,19 +117,20 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         instance.wrap(resources.output.imageProps).getDouble(kOfxImagePropPixelAspectRatio, 0, 1.0);
     takeSnapshot(suites, *record, time);
 
-    RectF drawArea{0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)};
+    RectF drawArea{0.0f, 0.0f, static_cast<float>(writtenWidth), static_cast<float>(writtenHeight)};
     LogFont font{};
     readFont(suites, effect, font);
     const double frameRate = instance.properties().getDouble(kOfxImageEffectPropFrameRate);
     const ShownTime shown = computeShownTime(time, frameRate, values);
     const ClockValues drawn = drawingValues(values, shown);
-    const ClockGeometry geometry = computeClockGeometry(width, height, values);
+    const ClockGeometry geometry =
+        geometryOnPart(computeClockGeometry(width, height, values), renderWindow, written);
 
     record->surfaceDC = nullptr;
     record->surface = std::make_unique<DrawingSurface>();
-    const DrawingTarget* target = record->surface->create(width, height, 32, false);
+    const DrawingTarget* target = record->surface->create(writtenWidth, writtenHeight, 32, false);
     record->surfaceDC = const_cast<DrawingTarget*>(target);
-    if (target == nullptr && width > 0 && height > 0) {
+    if (target == nullptr && writtenWidth > 0 && writtenHeight > 0) {
         return kOfxStatErrMemory;
     }
 
@@ -129,7 +147,7 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         runProcessorForDepth(resources.output.bitDepth, std::move(poll), useKey, drawRect, values.keyColour,
                              record->surface->pixels(), resources.source.data, resources.source.rect,
                              resources.source.rowBytes, resources.output.data, resources.output.rect,
-                             resources.output.rowBytes, static_cast<int>(record->surface->rowBytes()), renderWindow);
+                             resources.output.rowBytes, static_cast<int>(record->surface->rowBytes()), written);
     }
     return kOfxStatOK;
 }

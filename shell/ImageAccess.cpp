@@ -28,8 +28,11 @@ int32_t readImageDepth(const HostSuites& suites, OfxPropertySetHandle image) {
 }
 
 bool readImageIsAlpha(const HostSuites& suites, OfxPropertySetHandle image) {
-    return PropertySetRef(suites.propertySuite, image).getString(kOfxImageEffectPropComponents) ==
-           kOfxImageComponentAlpha;
+    return readImageComponents(suites, image) == kOfxImageComponentAlpha;
+}
+
+std::string readImageComponents(const HostSuites& suites, OfxPropertySetHandle image) {
+    return PropertySetRef(suites.propertySuite, image).getString(kOfxImageEffectPropComponents);
 }
 
 HostImage fetchClipImage(const HostSuites& suites, OfxImageClipHandle clip, double time) {
@@ -43,7 +46,9 @@ HostImage fetchClipImage(const HostSuites& suites, OfxImageClipHandle clip, doub
     image.imageProps = handle;
     image.rowBytes = props.getInt(kOfxImagePropRowBytes);
     image.bitDepth = readImageDepth(suites, handle);
-    image.isAlpha = readImageIsAlpha(suites, handle);
+    const std::string components = readImageComponents(suites, handle);
+    image.isAlpha = components == kOfxImageComponentAlpha;
+    image.isRgba = components.empty() || components == kOfxImageComponentRGBA;
     const auto bounds = props.getIntN<4>(kOfxImagePropBounds);
     image.rect = OfxRectI{bounds[0], bounds[1], bounds[2], bounds[3]};
     image.data = props.getPointer(kOfxImagePropData);

@@ -322,7 +322,7 @@ TEST_F(GraphicsText, BoldIsWiderThanRegular) {
 TEST_F(GraphicsText, FontsThatCannotBeMadeMeasureEmptyAndDrawNothing) {
     Canvas canvas(200, 100);
     for (float em : {0.0f, -12.0f, std::numeric_limits<float>::quiet_NaN(),
-                     std::numeric_limits<float>::infinity(), 1e9f}) {
+                     std::numeric_limits<float>::infinity(), 1e30f}) {
         auto font = canvas.graphics->createFont(u"Arial", em, kFontStyleRegular);
         EXPECT_FALSE(font->usable()) << em;
         EXPECT_EQ(canvas.graphics->measureString(L"12:00", *font, PointF{3, 4}), (RectF{})) << em;
@@ -375,6 +375,32 @@ TEST_F(GraphicsText, VeryLargeTextIsDrawnCentredAndClippedToo) {
     EXPECT_LE(clipped[2], 601);
     EXPECT_GE(clipped[1], 299);
     EXPECT_LE(clipped[3], 401);
+}
+
+// Above 4,096 pixels Pango cannot lay a long line out; such fonts are laid
+// out smaller and scaled, so they measure and draw in proportion.
+TEST_F(GraphicsText, FontsLargerThanTheFontEngineLaysOutAreScaled) {
+    Canvas canvas(10, 10);
+    auto base = canvas.graphics->createFont(u"Arial", 1500.0f, kFontStyleRegular);
+    auto twice = canvas.graphics->createFont(u"Arial", 3000.0f, kFontStyleRegular);
+    auto huge = canvas.graphics->createFont(u"Arial", 1.5e8f, kFontStyleRegular);
+    ASSERT_TRUE(twice->usable());
+    ASSERT_TRUE(huge->usable());
+    const RectF b = canvas.graphics->measureString(L"12:34", *base, PointF{});
+    const RectF t = canvas.graphics->measureString(L"12:34", *twice, PointF{});
+    const RectF h = canvas.graphics->measureString(L"12:34", *huge, PointF{});
+    EXPECT_NEAR(t.width, 2.0f * b.width, 0.01f * b.width);
+    EXPECT_NEAR(t.height, 2.0f * b.height, 0.01f * b.height);
+    EXPECT_NEAR(h.width, 1e5f * b.width, 1e3f * b.width);
+
+    // 3,600 points are 4,800 pixels: a zero centred at x 1,500 has its left
+    // stroke (about 0.1 em wide) about 1,300 pixels further left, across the
+    // picture, and its hole to the right of it.
+    Canvas big(1000, 1000);
+    auto font = big.graphics->createFont(u"Arial", 3600.0f, kFontStyleRegular);
+    big.graphics->drawString(L"0", *font, RectF{-1000, -2000, 5000, 5000}, kOpaqueOrange);
+    EXPECT_GT(big.touchedCount(), 100000);
+    EXPECT_TRUE(big.untouched(999, 500));
 }
 
 TEST_F(GraphicsText, UnderlineAndStrikeoutAddStrokes) {

@@ -5,6 +5,7 @@
 
 #include "params/ClockValues.h"
 #include "render/ClockGeometry.h"
+#include "support/HostBuilders.h"
 
 namespace horavex {
 namespace {
@@ -76,6 +77,60 @@ TEST(ClockGeometry, LargestSurfaceDoesNotOverflow) {
     EXPECT_EQ(g.centreY, INT_MAX);
     EXPECT_EQ(g.radius, INT_MAX);
     EXPECT_EQ(g.textBase, INT_MAX);
+}
+
+// The surface of a window's part inside the image: the centre moves by the
+// part's offset from the window's top left (rows count down from the top).
+TEST(GeometryOnPart, CentreMovesByThePartsOffsetAndSaturates) {
+    struct Row {
+        OfxRectI window;
+        OfxRectI part;
+        int32_t centreX, centreY;
+        int32_t expectedX, expectedY;
+    };
+    constexpr int32_t kMax = INT32_MAX;
+    constexpr int32_t kMin = INT32_MIN;
+    const Row rows[] = {
+        {{0, 0, 64, 36}, {0, 0, 64, 36}, 32, 18, 32, 18},
+        {{-8, -8, 80, 50}, {0, 0, 64, 36}, 44, 29, 36, 15},
+        {{0, -(1 << 30), 64, 1 << 30}, {0, 0, 64, 36}, 32, 1 << 30, 32, 36},
+        {{kMin, kMin, kMax, kMax}, {0, 0, 4, 4}, kMax, kMax, -1, 4},
+        {{kMin, 0, kMax, 10}, {kMax - 1, 0, kMax, 10}, kMin, 5, kMin, 5},
+        {{0, kMin, 10, kMax}, {0, kMin, 10, kMin + 1}, 5, kMin, 5, kMin},
+    };
+    for (const Row& row : rows) {
+        const ClockGeometry placed =
+            geometryOnPart(ClockGeometry{row.centreX, row.centreY, 7, 8}, row.window, row.part);
+        EXPECT_EQ(placed, (ClockGeometry{row.expectedX, row.expectedY, 7, 8}))
+            << row.window.x1 << "," << row.window.y1 << " " << row.part.x1 << "," << row.part.y1;
+    }
+}
+
+// A centre that a host or user puts a billion frames away saturates; every
+// subtraction that follows stays within its type.
+TEST(ExtremeGeometry, EveryStyleRendersCentresAndSizesFarOutOfRange) {
+    struct Row {
+        double x, y, size;
+    };
+    const Row rows[] = {{0.5, 1e9, 0.35},  {0.5, -1e9, 0.35}, {1e9, 0.5, 0.35},   {-1e9, -1e9, 0.35},
+                        {0.5, 0.5, 1e9},   {1e300, -1e300, 1e300}, {0.5, 1e9, -1e9}, {-1e9, 1e9, 1e9}};
+    for (int style : {0, 1, 2}) {
+        for (const char* context : {kOfxImageEffectContextGenerator, kOfxImageEffectContextFilter}) {
+            host::testing::PluginSession session = host::testing::loadEffect(context);
+            host::testing::FrameImages images =
+                host::testing::attachFrame(*session.effect, host::testing::imageSpec({0, 0, 64, 32}));
+            session.effect->param("ClockChoice").setInt(style);
+            session.effect->param("Use Key Colour").setInt(1);
+            for (const Row& row : rows) {
+                SCOPED_TRACE(testing::Message() << style << " " << context << " " << row.x << "," << row.y << " "
+                                                << row.size);
+                session.effect->param("corner1").setDoubleN({row.x, row.y});
+                session.effect->param("ClockSize").setDouble(row.size);
+                EXPECT_EQ(session.effect->render(0.0, {0, 0, 64, 32}), kOfxStatOK);
+                EXPECT_EQ(session.effect->render(0.0, {-1000, -7, 30, 1 << 30}), kOfxStatOK);
+            }
+        }
+    }
 }
 
 TEST(DrawRectFromArea, AnalogueClockAreaOfFullHd) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "shell/InstanceData.h"
@@ -122,9 +123,66 @@ TEST(RenderFailures, AnUnknownDepthLeavesTheOutputUntouched) {
     ImageSpec layout = imageSpec({0, 0, 8, 8}, kOfxBitDepthHalf);
     FrameImages images = attachFrame(*session.effect, layout);
     images.output->fillBytes(std::byte{0x5A});
-    EXPECT_EQ(session.effect->render(0.0, {0, 0, 8, 8}), kOfxStatOK);
+    EXPECT_EQ(session.effect->render(0.0, {0, 0, 8, 8}), kOfxStatErrImageFormat);
     for (std::size_t i = 0; i < images.output->memorySize(); ++i) {
         ASSERT_EQ(images.output->memory()[i], std::byte{0x5A});
+    }
+}
+
+// A host may ignore the declared layout (RGBA, one depth for all images).
+// Each row: the output and source a host hands over, and the status the
+// render must end with; the output keeps every byte when the render fails.
+struct LayoutCase {
+    const char* name;
+    ImageSpec output;
+    std::optional<ImageSpec> source;  // filter context when set
+    OfxStatus status;
+};
+
+ImageSpec withComponents(ImageSpec spec, const char* components, int bytesPerPixel = 0) {
+    spec.components = components;
+    spec.bytesPerPixel = bytesPerPixel;
+    return spec;
+}
+
+TEST(RenderFailures, ImagesOfAnotherLayoutAreNeverWrittenOrReadAsRgba) {
+    const OfxRectI bounds{0, 0, 16, 4};
+    const ImageSpec rgba8 = imageSpec(bounds);
+    const LayoutCase cases[] = {
+        {"alpha-only output", withComponents(rgba8, kOfxImageComponentAlpha), std::nullopt, kOfxStatErrImageFormat},
+        {"RGB output", withComponents(rgba8, kOfxImageComponentRGB), std::nullopt, kOfxStatErrImageFormat},
+        {"rows shorter than a row", withComponents(rgba8, kOfxImageComponentRGBA, 2), std::nullopt,
+         kOfxStatErrImageFormat},
+        {"rows shorter, running down", withComponents(imageSpec(bounds, kOfxBitDepthFloat, 0, true),
+                                                      kOfxImageComponentRGBA, 8),
+         std::nullopt, kOfxStatErrImageFormat},
+        {"alpha-only output over a source", withComponents(rgba8, kOfxImageComponentAlpha), rgba8,
+         kOfxStatErrImageFormat},
+        {"8-bit source under a float output", imageSpec(bounds, kOfxBitDepthFloat), rgba8, kOfxStatFailed},
+        {"float source under an 8-bit output", rgba8, imageSpec(bounds, kOfxBitDepthFloat), kOfxStatFailed},
+        {"alpha-only source", rgba8, withComponents(rgba8, kOfxImageComponentAlpha), kOfxStatFailed},
+        {"source rows shorter than a row", rgba8, withComponents(rgba8, kOfxImageComponentRGBA, 2),
+         kOfxStatFailed},
+        {"RGBA at one depth", rgba8, rgba8, kOfxStatOK},
+    };
+    for (const LayoutCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        PluginSession session =
+            loadEffect(c.source ? kOfxImageEffectContextFilter : kOfxImageEffectContextGenerator);
+        session.effect->param("ClockChoice").setInt(2);
+        const auto output = session.effect->clip("Output").attachImage(c.output);
+        if (c.source) {
+            session.effect->clip("Source").attachImage(*c.source)->fillBytes(std::byte{0x33});
+        }
+        output->fillBytes(std::byte{0x5A});
+        EXPECT_EQ(session.effect->render(0.0, bounds), c.status);
+        std::size_t changed = 0;
+        for (std::size_t i = 0; i < output->memorySize(); ++i) {
+            changed += output->memory()[i] != std::byte{0x5A} ? 1 : 0;
+        }
+        EXPECT_EQ(changed == 0, c.status != kOfxStatOK);
+        EXPECT_EQ(session.host->images().outstanding(), 0u);
+        EXPECT_EQ(session.host->images().badReleases(), 0u);
     }
 }
 
@@ -141,15 +199,44 @@ TEST(RenderResources, EveryRenderGivesBackItsImagesAndFreesItsSurface) {
     EXPECT_EQ(static_cast<const ClockInstanceData*>(session.effect->instanceData())->surface, nullptr);
 }
 
-TEST(RenderResources, AWindowTooLargeToDrawInReportsOutOfMemory) {
+TEST(RenderResources, AWindowOfTheWholeIntegerRangeDrawsOnlyWhatLiesInTheImage) {
     PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
     FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 4, 4}));
     fillImage(*images.output, Rgba{0, 0, 1, 1});
     const OfxRectI huge{std::numeric_limits<int>::min(), std::numeric_limits<int>::min(),
                         std::numeric_limits<int>::max(), std::numeric_limits<int>::max()};
-    EXPECT_EQ(session.effect->render(0.0, huge), kOfxStatErrMemory);
+    EXPECT_EQ(session.effect->render(0.0, huge), kOfxStatOK);
     EXPECT_EQ(session.host->images().outstanding(), 0u);
-    EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 4, 4}, Rgba{0, 0, 1, 1}), 0u);
+    // The clock sits a billion pixels away: the image is transparent black.
+    EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 4, 4}, Rgba{0, 0, 0, 0}), 0u);
+}
+
+// The surface spans the window's part inside the image, whatever the window:
+// a window two billion rows tall over a 64x36 image costs a 64x36 surface
+// and draws the part of its clock that falls on the image.
+TEST(RenderResources, AWindowFarLargerThanTheImageIsDrawnWhereItMeetsTheImage) {
+    const OfxRectI bounds{0, 0, 64, 36};
+    const OfxRectI tall{0, -(1 << 30), 64, 1 << 30};
+    for (int style : {0, 1, 2}) {
+        SCOPED_TRACE(style);
+        PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+        session.effect->param("ClockChoice").setInt(style);
+        FrameImages images = attachFrame(*session.effect, imageSpec(bounds));
+        ASSERT_EQ(session.effect->render(0.0, tall), kOfxStatOK);
+        // The centre lies on the image's bottom row; the dial (radius about
+        // 3.7e8) or the background box covers all of it.
+        EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 64, 36}, Rgba{0, 0, 0, 0}), 64u * 36u);
+    }
+
+    // A window that reaches past the image on every side draws the image's
+    // part of the same picture a window equal to it would.
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    session.effect->param("ClockChoice").setInt(0);
+    FrameImages whole = attachFrame(*session.effect, imageSpec({-40, -30, 104, 66}));
+    ASSERT_EQ(session.effect->render(0.0, {-40, -30, 104, 66}), kOfxStatOK);
+    FrameImages part = attachFrame(*session.effect, imageSpec(bounds));
+    ASSERT_EQ(session.effect->render(0.0, {-40, -30, 104, 66}), kOfxStatOK);
+    EXPECT_EQ(countDifferences(*whole.output, *part.output, bounds), 0u);
 }
 
 TEST(RenderResources, AnEmptyWindowRendersNothingAndSucceeds) {

@@ -356,5 +356,32 @@ TEST(LargeFrame, EveryStyleRendersAt4096x2160) {
     }
 }
 
+// 110 points in the font dialog (147 pixels at 96 dpi) at ClockSize 1.0 on
+// an 8K frame: an em of over 4,096 pixels, larger than Pango lays out.
+TEST(LargeFrame, TextLargerThanTheFontEngineLaysOutIsStillDrawnAt8K) {
+    constexpr OfxRectI k8K{0, 0, 7680, 4320};
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    FrameImages images = attachFrame(*session.effect, imageSpec(k8K));
+    Effect& e = *session.effect;
+    e.param("ClockChoice").setInt(1);
+    e.param("ClockSize").setDouble(1.0);
+    e.param("FontParam").setString("-147 0 0 0 400 34 Arial");
+    e.param("Dig Clock Format").setInt(4);  // hh:mm
+    e.param("Main Colour").setDoubleN({1.0, 0.0, 0.0, 1.0});
+    e.param("Background Colour").setDoubleN({0.0, 0.0, 1.0, 1.0});
+    ASSERT_EQ(e.render(0.0, k8K), kOfxStatOK);
+    std::size_t text = 0;
+    std::size_t box = 0;
+    for (int y = 0; y < 4320; y += 8) {
+        for (int x = 0; x < 7680; x += 8) {
+            const Rgba p = readPixel(*images.output, x, y);
+            text += sameColour(p, Rgba{1, 0, 0, 1}) ? 1 : 0;
+            box += sameColour(p, Rgba{0, 0, 1, 1}) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(text, 10000u);
+    EXPECT_GT(box, 10000u);
+}
+
 }  // namespace
 }  // namespace horavex::host::testing
