@@ -60,6 +60,16 @@ void convertArea(const DrawingTarget& target, const PixelArea& area, const Chann
     }
 }
 
+// How far the rasteriser's premultiplied bytes may lie from the exactly
+// rounded product of a colour and the pixel's alpha: coverage at
+// anti-aliased edges rounds, and so does every translucent layer laid over
+// another (a clock's centre holds the dial and three hands).
+constexpr int kPremultipliedTolerance = 3;
+
+int distance(uint32_t a, uint32_t b) noexcept {
+    return a > b ? static_cast<int>(a - b) : static_cast<int>(b - a);
+}
+
 }  // namespace
 
 uint8_t* drawingRowAddress(const DrawingTarget& target, int32_t y) noexcept {
@@ -73,6 +83,65 @@ void premultiplyArea(const DrawingTarget& target, const PixelArea& area) noexcep
 
 void unpremultiplyArea(const DrawingTarget& target, const PixelArea& area) noexcept {
     convertArea(target, area, divideTable());
+}
+
+void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area,
+                              std::span<const Color> drawnColours) noexcept {
+    if (drawnColours.empty()) {
+        unpremultiplyArea(target, area);
+        return;
+    }
+    if (target.pixels == nullptr || area.empty()) {
+        return;
+    }
+    const ChannelTable& multiply = multiplyTable();
+    const ChannelTable& divide = divideTable();
+    const size_t count = static_cast<size_t>(area.right - area.left);
+    // Opaque pixels mostly hold a drawn colour exactly; the last one seen is
+    // checked first.
+    uint32_t lastExact = drawnColours.back().argb & 0x00FFFFFFu;
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+        uint8_t* pixel = drawingRowAddress(target, y) + static_cast<size_t>(area.left) * 4;
+        for (size_t i = 0; i < count; ++i, pixel += 4) {
+            uint32_t word;
+            std::memcpy(&word, pixel, sizeof word);
+            const uint32_t alpha = word >> 24;
+            if (alpha == 0 || (alpha == 255 && (word & 0x00FFFFFFu) == lastExact)) {
+                continue;
+            }
+            const uint8_t* product = multiply.data() + alpha * 256u;
+            const uint32_t red = (word >> 16) & 0xFFu;
+            const uint32_t green = (word >> 8) & 0xFFu;
+            const uint32_t blue = word & 0xFFu;
+            int best = 3 * kPremultipliedTolerance + 1;
+            uint32_t colour = 0;
+            // The colour drawn last lies on top where several fit as well.
+            for (auto it = drawnColours.rbegin(); it != drawnColours.rend(); ++it) {
+                const Color c = *it;
+                const int r = distance(product[c.red()], red);
+                const int g = distance(product[c.green()], green);
+                const int b = distance(product[c.blue()], blue);
+                if (r <= kPremultipliedTolerance && g <= kPremultipliedTolerance && b <= kPremultipliedTolerance &&
+                    r + g + b < best) {
+                    best = r + g + b;
+                    colour = c.argb & 0x00FFFFFFu;
+                }
+            }
+            if (alpha == 255) {
+                // Opaque blends are exact already, except where the
+                // premultiplied arithmetic let a colour over itself drift.
+                if (best > 3 * kPremultipliedTolerance) {
+                    continue;
+                }
+                lastExact = colour;
+            } else if (best > 3 * kPremultipliedTolerance) {
+                const uint8_t* quotient = divide.data() + alpha * 256u;
+                colour = uint32_t{quotient[red]} << 16 | uint32_t{quotient[green]} << 8 | uint32_t{quotient[blue]};
+            }
+            word = (word & 0xFF000000u) | colour;
+            std::memcpy(pixel, &word, sizeof word);
+        }
+    }
 }
 
 }  // namespace horavex

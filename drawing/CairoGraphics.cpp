@@ -74,9 +74,24 @@ public:
     bool strikeout_ = false;
 };
 
+// Cairo premultiplies the source through 16 bits and cuts to 8, which can
+// land a step below the rounded product. Handing it channels whose product
+// with the alpha is exactly the rounded premultiplied byte makes a fill of
+// one layer hold exactly what premultiplying the colour gives, so that
+// finish() finds the colour again.
 void setSource(cairo_t* cr, Color colour) {
-    cairo_set_source_rgba(cr, colour.red() / 255.0, colour.green() / 255.0, colour.blue() / 255.0,
-                          colour.alpha() / 255.0);
+    const uint32_t alpha = colour.alpha();
+    if (alpha == 0 || alpha == 255) {
+        cairo_set_source_rgba(cr, colour.red() / 255.0, colour.green() / 255.0, colour.blue() / 255.0,
+                              alpha / 255.0);
+        return;
+    }
+    auto channel = [alpha](uint32_t value) {
+        const uint32_t premultiplied = (value * alpha * 2 + 255) / 510;
+        return (static_cast<double>(premultiplied) + 0.25 / 257.0) / static_cast<double>(alpha);
+    };
+    cairo_set_source_rgba(cr, std::min(channel(colour.red()), 1.0), std::min(channel(colour.green()), 1.0),
+                          std::min(channel(colour.blue()), 1.0), alpha / 255.0);
 }
 
 PixelArea intersect(const PixelArea& a, const PixelArea& b) {
@@ -136,6 +151,7 @@ public:
     CairoGraphics& operator=(const CairoGraphics&) = delete;
 
     void fillEllipse(const IntRect& bounds, Color colour) override {
+        noteColour(colour);
         if (target_ == nullptr || bounds.width <= 0 || bounds.height <= 0) {
             return;
         }
@@ -175,6 +191,7 @@ public:
     }
 
     void fillPolygon(std::span<const PointF> points, Color colour) override {
+        noteColour(colour);
         if (target_ == nullptr || points.size() < 3) {
             return;
         }
@@ -203,6 +220,7 @@ public:
     }
 
     void fillRectangle(const IntRect& rect, Color colour) override {
+        noteColour(colour);
         if (target_ == nullptr || rect.width <= 0 || rect.height <= 0) {
             return;
         }
@@ -270,6 +288,7 @@ public:
 
     void drawString(std::wstring_view text, const Font& font, const RectF& layoutRect,
                     Color colour) override {
+        noteColour(colour);
         const auto* cairoFont = dynamic_cast<const CairoFont*>(&font);
         if (target_ == nullptr || cairoFont == nullptr || !cairoFont->usable()) {
             return;
@@ -337,7 +356,7 @@ public:
             return;
         }
         flushTiles();
-        unpremultiplyArea(*target_, dirty_);
+        unpremultiplyAreaTowards(*target_, dirty_, drawnColours_);
         markTilesDirty();
         dirty_ = PixelArea{};
     }
@@ -473,7 +492,28 @@ private:
         return outline;
     }
 
+    // Every colour drawn with, so that finish() can give each translucent
+    // pixel back exactly the colour it was drawn in.
+    void noteColour(Color colour) {
+        // Opaque colours count too: their anti-aliased edges are translucent.
+        constexpr size_t kMaxColours = 16;
+        if (colour.alpha() == 0) {
+            return;
+        }
+        // Kept in the order last drawn, which decides between colours that
+        // fit a faint pixel equally well.
+        const Color rgb{colour.argb & 0x00FFFFFFu};
+        const auto known = std::find(drawnColours_.begin(), drawnColours_.end(), rgb);
+        if (known != drawnColours_.end()) {
+            drawnColours_.erase(known);
+        } else if (drawnColours_.size() >= kMaxColours) {
+            drawnColours_.erase(drawnColours_.begin());
+        }
+        drawnColours_.push_back(rgb);
+    }
+
     const DrawingTarget* target_;
+    std::vector<Color> drawnColours_;
     int32_t columns_ = 0;
     int32_t rows_ = 0;
     std::vector<Tile> tiles_;

@@ -174,6 +174,52 @@ TEST(GraphicsFills, TranslucentFillStoresStraightColourAndItsAlpha) {
     EXPECT_EQ(p.blue, 0);
 }
 
+// Keying compares exact colours, so a drawn pixel must keep exactly the
+// colour it was drawn with, whatever its alpha, through the rasteriser's
+// premultiplied arithmetic.
+TEST(GraphicsFills, TranslucentFillsKeepTheirExactColourAtEveryAlpha) {
+    const Color colours[] = {makeColor(0, 200, 100, 50), makeColor(0, 255, 255, 255), makeColor(0, 1, 2, 3),
+                             makeColor(0, 254, 0, 129), makeColor(0, 17, 239, 128)};
+    for (const Color base : colours) {
+        for (uint32_t alpha = 1; alpha <= 255; ++alpha) {
+            const Color colour{base.argb | alpha << 24};
+            Canvas canvas(6, 4);
+            canvas.graphics->fillRectangle(IntRect{1, 1, 4, 2}, colour);
+            ASSERT_TRUE(canvas.exactly(2, 1, colour)) << std::hex << colour.argb;
+        }
+    }
+}
+
+// Anti-aliased edges: every pixel a shape of one colour touches holds that
+// colour, at its own alpha, on its own and beside a shape of another colour.
+TEST(GraphicsFills, AntiAliasedEdgesKeepTheExactColour) {
+    const Color key = makeColor(0, 200, 100, 50);
+    const Color other = makeColor(255, 20, 240, 90);
+    for (uint32_t alpha : {1u, 26u, 51u, 127u, 128u, 200u, 254u, 255u}) {
+        const Color colour{key.argb | alpha << 24};
+        Canvas canvas(40, 40);
+        canvas.graphics->fillRectangle(IntRect{30, 0, 10, 40}, other);
+        canvas.graphics->fillEllipse(IntRect{3, 3, 30, 33}, colour);
+        canvas.graphics->fillPolygon(std::vector<PointF>{{2.3f, 37.0f}, {20.7f, 30.2f}, {11.1f, 39.9f}}, colour);
+        int edges = 0;
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 29; ++x) {
+                const Pixel p = canvas.at(x, y);
+                if (p.alpha == 0) {
+                    continue;
+                }
+                edges += p.alpha < alpha ? 1 : 0;
+                ASSERT_TRUE(p.red == 200 && p.green == 100 && p.blue == 50)
+                    << "alpha " << alpha << " at " << x << "," << y << ": " << int{p.red} << "," << int{p.green}
+                    << "," << int{p.blue} << " alpha " << int{p.alpha};
+            }
+        }
+        if (alpha > 51) {
+            EXPECT_GT(edges, 20) << alpha;
+        }
+    }
+}
+
 TEST(GraphicsFills, TranslucentFillsOverEarlierDrawingCompositeInStraightColour) {
     Canvas canvas(30, 20);
     const Color red = makeColor(128, 200, 0, 0);

@@ -122,7 +122,7 @@ TEST(ExtremeGeometry, EveryStyleRendersCentresAndSizesFarOutOfRange) {
             session.effect->param("ClockChoice").setInt(style);
             session.effect->param("Use Key Colour").setInt(1);
             for (const Row& row : rows) {
-                SCOPED_TRACE(testing::Message() << style << " " << context << " " << row.x << "," << row.y << " "
+                SCOPED_TRACE(::testing::Message() << style << " " << context << " " << row.x << "," << row.y << " "
                                                 << row.size);
                 session.effect->param("corner1").setDoubleN({row.x, row.y});
                 session.effect->param("ClockSize").setDouble(row.size);

@@ -101,6 +101,41 @@ TEST_F(Styles, KeyingPunchesTheKeyColourOutOfTheClock) {
     EXPECT_TRUE(sameColour(atDrawing(*images.output, left - led.X(10) + 1, top - 1), Rgba{0, 0, 1, 1}));
 }
 
+// A key-coloured clock is punched out wherever it is drawn, whatever the
+// colour's alpha, its anti-aliased edges included: the dial, the box and the
+// hands of every style, drawn in the key colour, leave no pixel of the clock
+// in the output, only the source around it.
+TEST_F(Styles, KeyColouredClocksArePunchedOutAtEveryAlphaEdgesIncluded) {
+    for (int style : {0, 1, 2}) {
+        for (double alpha : {1.0 / 255.0, 0.1, 0.5, 127.0 / 255.0, 0.9, 1.0}) {
+            SCOPED_TRACE(::testing::Message() << "style " << style << " alpha " << alpha);
+            load(kOfxImageEffectContextFilter);
+            Effect& e = *session.effect;
+            e.param("ClockChoice").setInt(style);
+            const double key[] = {200.0 / 255.0, 100.0 / 255.0, 50.0 / 255.0};
+            e.param("Main Colour").setDoubleN({key[0], key[1], key[2], alpha});
+            e.param("Background Colour").setDoubleN({key[0], key[1], key[2], alpha});
+            e.param("Key Colour").setDoubleN({key[0], key[1], key[2], 1.0});
+            e.param("Use Key Colour").setInt(1);
+            ASSERT_EQ(e.render(0.0, kFrame), kOfxStatOK);
+            std::size_t punched = 0;
+            std::size_t other = 0;
+            for (int y = 0; y < kHeight; ++y) {
+                for (int x = 0; x < kWidth; ++x) {
+                    const Rgba out = readPixel(*images.output, x, y);
+                    if (sameColour(out, Rgba{0, 0, 0, 0})) {
+                        ++punched;
+                    } else if (!sameColour(out, readPixel(*images.source, x, y))) {
+                        ++other;
+                    }
+                }
+            }
+            EXPECT_GT(punched, 1000u);
+            EXPECT_EQ(other, 0u);
+        }
+    }
+}
+
 TEST_F(Styles, AnalogueDialHandsAndSurroundings) {
     for (const char* context : {kOfxImageEffectContextFilter, kOfxImageEffectContextGenerator}) {
         SCOPED_TRACE(context);
