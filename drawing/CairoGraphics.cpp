@@ -250,8 +250,13 @@ public:
         if (!std::isfinite(pixels) || pixels <= 0.0 || pixels > kMaxFontPixels) {
             return font;
         }
-        const std::string family = PangoTextEngine::instance().usableFamily(utf8FromUtf16(faceName));
+        PangoTextEngine& engine = PangoTextEngine::instance();
+        const std::string family = engine.usableFamily(utf8FromUtf16(faceName));
         const double layoutPixels = std::min(pixels, kMaxLayoutPixels);
+        {
+            std::lock_guard<std::mutex> guard(engine.lock());
+            engine.noteFace(family, layoutPixels);
+        }
         PangoFontDescription* description = pango_font_description_new();
         pango_font_description_set_family(description, family.c_str());
         pango_font_description_set_absolute_size(description, layoutPixels * PANGO_SCALE);

@@ -5,6 +5,8 @@
 #include <pango/pangocairo.h>
 #include <strings.h>
 
+#include <cstring>
+
 #include <vector>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -30,13 +32,39 @@ bool isGenericFamily(const char* family) {
     return false;
 }
 
-// The substituted pattern lists the requested family, then what the
-// configuration binds to it, then the generic fallbacks. The requested family
-// counts as present when the best match is one of the names before the first
-// generic one.
+// Whether fontconfig has a face of this family installed.
+bool familyInstalled(const char* family) {
+    FcPattern* pattern = FcPatternCreate();
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, static_cast<char*>(nullptr));
+    bool installed = false;
+    if (pattern != nullptr && objects != nullptr) {
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+        FcFontSet* fonts = FcFontList(nullptr, pattern, objects);
+        installed = fonts != nullptr && fonts->nfont > 0;
+        if (fonts != nullptr) {
+            FcFontSetDestroy(fonts);
+        }
+    }
+    if (objects != nullptr) {
+        FcObjectSetDestroy(objects);
+    }
+    if (pattern != nullptr) {
+        FcPatternDestroy(pattern);
+    }
+    return installed;
+}
+
+// The requested family counts as present when a face of it, or of a family
+// the configuration binds to it strongly (as "Arial" to a metric-compatible
+// face), is installed. A match alone proves nothing: fontconfig always finds
+// some face, and the configuration adds weak bindings (Debian's before the
+// generic families) to every name, known or not.
 bool familyPresent(const std::string& requested) {
     if (requested.empty() || requested.find(',') != std::string::npos) {
         return false;
+    }
+    if (isGenericFamily(requested.c_str())) {
+        return true;
     }
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) {
@@ -44,33 +72,33 @@ bool familyPresent(const std::string& requested) {
     }
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(requested.c_str()));
     FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    std::vector<std::string> specific;
-    FcChar8* value = nullptr;
-    for (int i = 0; FcPatternGetString(pattern, FC_FAMILY, i, &value) == FcResultMatch; ++i) {
-        const char* family = reinterpret_cast<const char*>(value);
-        if (isGenericFamily(family)) {
-            break;
+    std::vector<std::string> bound;
+    FcPatternIter iter;
+    FcPatternIterStart(pattern, &iter);
+    do {
+        const char* object = FcPatternIterGetObject(pattern, &iter);
+        if (object == nullptr || std::strcmp(object, FC_FAMILY) != 0) {
+            continue;
         }
-        specific.emplace_back(family);
-    }
-    bool present = false;
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-    if (match != nullptr) {
-        for (int i = 0; !present && FcPatternGetString(match, FC_FAMILY, i, &value) == FcResultMatch;
-             ++i) {
-            for (const std::string& family : specific) {
-                if (strcasecmp(family.c_str(), reinterpret_cast<const char*>(value)) == 0) {
-                    present = true;
-                    break;
-                }
+        for (int i = 0; i < FcPatternIterValueCount(pattern, &iter); ++i) {
+            FcValue value;
+            FcValueBinding binding = FcValueBindingWeak;
+            if (FcPatternIterGetValue(pattern, &iter, i, &value, &binding) == FcResultMatch &&
+                value.type == FcTypeString && binding != FcValueBindingWeak) {
+                bound.emplace_back(reinterpret_cast<const char*>(value.u.s));
             }
         }
-        FcPatternDestroy(match);
-    }
+    } while (FcPatternIterNext(pattern, &iter));
     FcPatternDestroy(pattern);
-    return present;
+    if (bound.empty()) {
+        bound.push_back(requested);
+    }
+    for (const std::string& family : bound) {
+        if (!isGenericFamily(family.c_str()) && familyInstalled(family.c_str())) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -83,6 +111,16 @@ PangoTextEngine& PangoTextEngine::instance() {
 
 PangoTextEngine::PangoTextEngine() {
     FcInit();
+    makeFontMap();
+}
+
+void PangoTextEngine::makeFontMap() {
+    if (context_ != nullptr) {
+        g_object_unref(context_);
+    }
+    if (fontMap_ != nullptr) {
+        g_object_unref(fontMap_);
+    }
     fontMap_ = pango_cairo_font_map_new();
     context_ = pango_font_map_create_context(fontMap_);
     pango_cairo_context_set_resolution(context_, 96.0);
@@ -109,6 +147,25 @@ std::string PangoTextEngine::usableFamily(std::string_view requested) {
     }
     usableFamilies_.emplace(family, usable);
     return usable;
+}
+
+void PangoTextEngine::noteFace(const std::string& family, double pixels) {
+    const FaceKey key{family, pixels};
+    if (faces_.count(key) != 0) {
+        return;
+    }
+    // The font map keeps every face and size it has loaded for the life of
+    // the map; a fresh map drops them all.
+    if (faces_.size() >= kMaxFaces) {
+        makeFontMap();
+        faces_.clear();
+    }
+    faces_.insert(key);
+}
+
+size_t PangoTextEngine::keptFaces() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    return faces_.size();
 }
 
 std::string PangoTextEngine::matchedFamily(std::string_view requested) {

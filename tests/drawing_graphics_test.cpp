@@ -345,6 +345,44 @@ TEST_F(GraphicsText, UnknownOrEmptyFaceFallsBackToGenericSansSerif) {
     EXPECT_EQ(canvas.graphics->measureString(L"Horavex 12:34", *empty, PointF{}), g);
 }
 
+// fontconfig matches every name to some face, and Debian binds unknown names
+// weakly to its defaults; only a face that is installed, under the name or a
+// name the configuration binds to it strongly, counts.
+TEST_F(GraphicsText, OnlyInstalledFacesAreTakenUnknownNamesBecomeSansSerif) {
+    PangoTextEngine& engine = PangoTextEngine::instance();
+    for (const char* unknown : {"No Such Face Horavex", "Horavex Unknown 2", "Arial Horavex", "x"}) {
+        EXPECT_EQ(engine.usableFamily(unknown), "sans-serif") << unknown;
+    }
+    EXPECT_EQ(engine.usableFamily("sans-serif"), "sans-serif");
+    EXPECT_EQ(engine.usableFamily("monospace"), "monospace");
+    if (engine.matchedFamily("DejaVu Serif") == "DejaVu Serif") {
+        EXPECT_EQ(engine.usableFamily("DejaVu Serif"), "DejaVu Serif");
+    }
+    // fonts-liberation2 binds "Arial" to Liberation Sans.
+    if (engine.matchedFamily("Arial") == "Liberation Sans") {
+        EXPECT_EQ(engine.usableFamily("Arial"), "Arial");
+    }
+}
+
+// Every face name and size a project animates through must not stay in the
+// process for good.
+TEST_F(GraphicsText, ManyFaceNamesAndSizesKeepTheFontMapBounded) {
+    Canvas canvas(10, 10);
+    const RectF before = [&] {
+        auto font = canvas.graphics->createFont(u"Arial", 20.0f, kFontStyleRegular);
+        return canvas.graphics->measureString(L"12:34", *font, PointF{});
+    }();
+    for (int i = 0; i < 3 * static_cast<int>(PangoTextEngine::kMaxFaces); ++i) {
+        const std::u16string face = u"Unknown Face " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
+                                    std::u16string(1, static_cast<char16_t>(u'a' + i / 26 % 26));
+        auto font = canvas.graphics->createFont(face, 10.0f + static_cast<float>(i) * 0.25f, kFontStyleRegular);
+        EXPECT_GT(canvas.graphics->measureString(L"12:34", *font, PointF{}).width, 0.0f);
+        ASSERT_LE(PangoTextEngine::instance().keptFaces(), PangoTextEngine::kMaxFaces);
+    }
+    auto font = canvas.graphics->createFont(u"Arial", 20.0f, kFontStyleRegular);
+    EXPECT_EQ(canvas.graphics->measureString(L"12:34", *font, PointF{}), before);
+}
+
 TEST_F(GraphicsText, AnInstalledFaceIsUsedRatherThanTheFallback) {
     const std::string serif = PangoTextEngine::instance().matchedFamily("DejaVu Serif");
     if (serif != "DejaVu Serif") {
