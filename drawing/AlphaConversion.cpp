@@ -100,6 +100,9 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
     // Opaque pixels mostly hold a drawn colour exactly; the last one seen is
     // checked first.
     uint32_t lastExact = drawnColours.back().argb & 0x00FFFFFFu;
+    // The last pixel searched and its result; alpha 0 never reaches the search.
+    uint32_t lastIn = 0;
+    uint32_t lastOut = 0;
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint8_t* pixel = drawingRowAddress(target, y) + static_cast<size_t>(area.left) * 4;
         for (size_t i = 0; i < count; ++i, pixel += 4) {
@@ -109,6 +112,12 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
             if (alpha == 0 || (alpha == 255 && (word & 0x00FFFFFFu) == lastExact)) {
                 continue;
             }
+            // A translucent fill repeats one word over its whole area.
+            if (word == lastIn) {
+                std::memcpy(pixel, &lastOut, sizeof lastOut);
+                continue;
+            }
+            lastIn = word;
             const uint8_t* product = multiply.data() + alpha * 256u;
             const uint32_t red = (word >> 16) & 0xFFu;
             const uint32_t green = (word >> 8) & 0xFFu;
@@ -131,6 +140,7 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
                 // Opaque blends are exact already, except where the
                 // premultiplied arithmetic let a colour over itself drift.
                 if (best > 3 * kPremultipliedTolerance) {
+                    lastOut = word;
                     continue;
                 }
                 lastExact = colour;
@@ -139,6 +149,7 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
                 colour = uint32_t{quotient[red]} << 16 | uint32_t{quotient[green]} << 8 | uint32_t{quotient[blue]};
             }
             word = (word & 0xFF000000u) | colour;
+            lastOut = word;
             std::memcpy(pixel, &word, sizeof word);
         }
     }
