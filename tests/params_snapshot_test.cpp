@@ -205,7 +205,7 @@ TEST_F(SnapshotThroughHost, TimerParametersStartAtTheirDefaultsAndAreReadAtTheRe
     EXPECT_EQ(v.countdownMilliseconds, std::numeric_limits<int>::max());
     EXPECT_EQ(v.showOvertime, 1);
     EXPECT_EQ(v.overtimeColour.red, 0);
-    EXPECT_EQ(v.overtimeColour.green, std::numeric_limits<int16_t>::max());
+    EXPECT_EQ(v.overtimeColour.green, 255);  // saturates like every colour
     EXPECT_EQ(v.overtimeColour.blue, 127);
     EXPECT_EQ(v.useOvertimeColour, 1);
     EXPECT_EQ(v.fixedWidthDigits, 1);
