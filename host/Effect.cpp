@@ -30,7 +30,7 @@ bool accepted(OfxStatus s) { return s == kOfxStatOK || s == kOfxStatReplyDefault
 
 }  // namespace
 
-Effect::Effect(Host& host, const ImageEffect& descriptor, const EffectConfig& config) : host_(host) {
+Effect::Effect(Host& host, const ImageEffect& descriptor, const EffectConfig& config) : host_(host), config_(config) {
     const std::string& context = descriptor.context();
     instance_ = std::make_unique<ImageEffect>(&host, EffectRole::Instance, context,
                                               std::string(kOfxTypeImageEffectInstance) + ":" + context);
@@ -41,12 +41,14 @@ Effect::Effect(Host& host, const ImageEffect& descriptor, const EffectConfig& co
     props.clearSetOrder();
     props.defineString(kOfxPropType, {kOfxTypeImageEffectInstance});
     props.defineString(kOfxImageEffectPropContext, {context});
-    props.defineDouble(kOfxImageEffectPropFrameRate, {config.frameRate});
-    props.defineDouble(kProjectPixelAspectRatio, {config.pixelAspectRatio});
-    props.defineDouble(kProjectSize, {config.projectSize.x, config.projectSize.y});
-    props.defineDouble(kProjectOffset, {config.projectOffset.x, config.projectOffset.y});
-    props.defineDouble(kProjectExtent,
-                       {config.projectOffset.x + config.projectSize.x, config.projectOffset.y + config.projectSize.y});
+    if (!imitatesMlt()) {
+        props.defineDouble(kOfxImageEffectPropFrameRate, {config.frameRate});
+        props.defineDouble(kProjectPixelAspectRatio, {config.pixelAspectRatio});
+        props.defineDouble(kProjectSize, {config.projectSize.x, config.projectSize.y});
+        props.defineDouble(kProjectOffset, {config.projectOffset.x, config.projectOffset.y});
+        props.defineDouble(kProjectExtent, {config.projectOffset.x + config.projectSize.x,
+                                            config.projectOffset.y + config.projectSize.y});
+    }
     props.defineDouble("OfxImageEffectInstancePropEffectDuration", {config.duration});
     props.defineInt("OfxPropIsInteractive", {config.interactive ? 1 : 0});
     props.definePointer(kOfxPropInstanceData, {nullptr});
@@ -63,9 +65,61 @@ Effect::Effect(Host& host, const ImageEffect& descriptor, const EffectConfig& co
             choose(stringsOrEmpty(d->props(), kOfxImageEffectPropSupportedComponents), kOfxImageComponentRGBA);
         auto clip = std::make_unique<Clip>(&host, *d, depth, components);
         clip->setFrameRate(config.frameRate);
+        if (imitatesMlt()) {
+            clip->props().remove(kOfxImageEffectPropFrameRate);
+            clip->props().remove("OfxImageEffectPropUnmappedFrameRate");
+        }
         clip->setProjectRegion(project);
         instance_->addClip(std::move(clip));
     }
+    if (!imitatesMlt()) denormaliseDefaults();
+}
+
+bool Effect::imitatesMlt() const { return host_.config().profile == HostProfile::Mlt; }
+
+OfxRectD Effect::projectRegion() const {
+    return OfxRectD{config_.projectOffset.x, config_.projectOffset.y, config_.projectOffset.x + config_.projectSize.x,
+                    config_.projectOffset.y + config_.projectSize.y};
+}
+
+// Spatial parameters whose defaults the plug-in gave as fractions start at
+// those fractions of the project, in canonical coordinates: sizes scale by the
+// project size, absolute positions move by its offset too.
+void Effect::denormaliseDefaults() {
+    for (Param* p : instance_->params().list()) {
+        const PropertySet& props = p->props();
+        if (p->info().kind != ParamValueKind::Double || !props.has(kOfxParamPropDefaultCoordinateSystem) ||
+            props.getString(kOfxParamPropDefaultCoordinateSystem) != kOfxParamCoordinatesNormalised ||
+            !props.has(kOfxParamPropDoubleType)) {
+            continue;
+        }
+        const std::string doubleType = props.getString(kOfxParamPropDoubleType);
+        const bool absolute = doubleType.find("Absolute") != std::string::npos;
+        std::vector<double> values = p->numbersAt(0.0);
+        if (doubleType == "OfxParamDoubleTypeXY" || doubleType == "OfxParamDoubleTypeXYAbsolute") {
+            if (values.size() != 2) continue;
+            values[0] = values[0] * config_.projectSize.x + (absolute ? config_.projectOffset.x : 0.0);
+            values[1] = values[1] * config_.projectSize.y + (absolute ? config_.projectOffset.y : 0.0);
+        } else if (doubleType == "OfxParamDoubleTypeX" || doubleType == "OfxParamDoubleTypeXAbsolute") {
+            if (values.size() != 1) continue;
+            values[0] = values[0] * config_.projectSize.x + (absolute ? config_.projectOffset.x : 0.0);
+        } else if (doubleType == "OfxParamDoubleTypeY" || doubleType == "OfxParamDoubleTypeYAbsolute") {
+            if (values.size() != 1) continue;
+            values[0] = values[0] * config_.projectSize.y + (absolute ? config_.projectOffset.y : 0.0);
+        } else {
+            continue;
+        }
+        p->setDoubleN(values);
+    }
+}
+
+void Effect::setSpatialFraction(std::string_view name, double x, double y) {
+    if (imitatesMlt()) {
+        param(name).setDoubleN({x, y});
+        return;
+    }
+    param(name).setDoubleN({x * config_.projectSize.x + config_.projectOffset.x,
+                            y * config_.projectSize.y + config_.projectOffset.y});
 }
 
 Effect::~Effect() {
@@ -116,6 +170,11 @@ PropertySet Effect::makeArgs(const char* action, bool in) const {
 }
 
 OfxStatus Effect::render(const RenderArgs& a) {
+    if (imitatesMlt()) {
+        if (created_) destroy();
+        const OfxStatus created = create();
+        if (!accepted(created)) return created;
+    }
     PropertySet in = makeArgs(kOfxImageEffectActionRender, true);
     in.defineDouble(kOfxPropTime, {a.time});
     in.defineString(kOfxImageEffectPropFieldToRender, {a.field});
@@ -184,10 +243,7 @@ OfxStatus Effect::renderSequence(double first, double last, OfxRectI window, dou
 OfxRectD Effect::defaultRegionOfDefinition(double time) const {
     const Clip* source = instance_->findClip(kOfxImageEffectSimpleSourceClipName);
     if (context() != kOfxImageEffectContextGenerator && source != nullptr) return source->regionOfDefinition(time);
-    const PropertySet& props = instance_->props();
-    const std::vector<double> offset = props.getDoubles(kProjectOffset);
-    const std::vector<double> size = props.getDoubles(kProjectSize);
-    return OfxRectD{offset.at(0), offset.at(1), offset.at(0) + size.at(0), offset.at(1) + size.at(1)};
+    return projectRegion();
 }
 
 RegionResult Effect::getRegionOfDefinition(double time, OfxPointD scale) {
@@ -228,8 +284,7 @@ ActionResult Effect::getClipPreferences() {
     ActionResult result;
     PropertySet& out = result.outArgs;
     out = makeArgs(kOfxImageEffectActionGetClipPreferences, false);
-    const PropertySet& props = instance_->props();
-    out.defineDouble(kOfxImageEffectPropFrameRate, {props.getDouble(kOfxImageEffectPropFrameRate)});
+    out.defineDouble(kOfxImageEffectPropFrameRate, {config_.frameRate});
     out.defineString("OfxImageClipPropFieldOrder", {kOfxImageFieldNone});
     const Clip* source = instance_->findClip(kOfxImageEffectSimpleSourceClipName);
     out.defineString(kOfxImageEffectPropPreMultiplication,

@@ -20,7 +20,8 @@ namespace horavex::host {
 
 class Host;
 
-// Values of the instance's effect properties.
+// Values of the instance's effect properties (published on the instance by a
+// standard host only; see HostProfile).
 struct EffectConfig {
     double frameRate = 25.0;
     // "OfxImageEffectPropPixelAspectRatio", the project's.
@@ -90,6 +91,14 @@ public:
     // "OfxPropInstanceData" as the plug-in left it.
     void* instanceData() const;
 
+    // Sets a 2-D spatial parameter from a fraction of the project (x right,
+    // y up) the way the host's user interface would: canonical coordinates
+    // (fraction * project size + project offset) in a standard host, the raw
+    // fraction in the MLT profile.
+    void setSpatialFraction(std::string_view name, double x, double y);
+    // The project rectangle the host works with, canonical coordinates.
+    OfxRectD projectRegion() const;
+
     OfxStatus create();
     OfxStatus destroy();
     bool created() const;
@@ -97,6 +106,8 @@ public:
     // Any action on this instance, as is.
     OfxStatus callAction(const char* action, OfxPropertySetHandle inArgs, OfxPropertySetHandle outArgs);
 
+    // In the MLT profile the instance is destroyed and created again before
+    // every render, as a new instance per frame would be.
     OfxStatus render(const RenderArgs& args);
     OfxStatus render(double time, OfxRectI window);
     // Render each frame of [first, last] by `step`, bracketed by the begin
@@ -130,8 +141,11 @@ public:
 
 private:
     PropertySet makeArgs(const char* action, bool in) const;
+    bool imitatesMlt() const;
+    void denormaliseDefaults();
 
     Host& host_;
+    EffectConfig config_;
     std::unique_ptr<ImageEffect> instance_;
     bool created_ = false;
 };

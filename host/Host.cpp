@@ -199,7 +199,21 @@ OfxStatus Host::callAction(const char* action, const void* handle, OfxPropertySe
     return status;
 }
 
-OfxStatus Host::load() { return callAction(kOfxActionLoad, nullptr, nullptr, nullptr); }
+HostConfig mltHostConfig() {
+    HostConfig config;
+    config.name = "MLT";
+    config.profile = HostProfile::Mlt;
+    return config;
+}
+
+OfxStatus Host::load() {
+    const OfxStatus status = callAction(kOfxActionLoad, nullptr, nullptr, nullptr);
+    if (config_.profile == HostProfile::Mlt && status != kOfxStatOK) {
+        throw std::runtime_error("the plug-in answered the load action with status " + std::to_string(status) +
+                                 "; MLT drops such a plug-in");
+    }
+    return status;
+}
 OfxStatus Host::unload() { return callAction(kOfxActionUnload, nullptr, nullptr, nullptr); }
 
 ImageEffect& Host::descriptor() {

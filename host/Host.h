@@ -54,15 +54,36 @@
 
 namespace horavex::host {
 
+// The ways of known hosts the in-tree host can imitate.
+enum class HostProfile {
+    // As the OFX programming guide describes a host: normalised defaults of
+    // spatial parameters are turned into canonical coordinates and spatial
+    // values are handed over in them; the effect instance carries the frame
+    // rate and the project's size, offset, extent and pixel aspect ratio; any
+    // reply to the load action is accepted.
+    Standard,
+    // MLT 7.41's OpenFX module (melt, Shotcut, Kdenlive): spatial values are
+    // the raw fractions given (defaults included); the effect instance and its
+    // clips carry no frame rate and no project properties; a load reply other
+    // than kOfxStatOK drops the plug-in (Host::load throws); every rendered
+    // frame gets a new instance (created before and destroyed after it), as
+    // in MLT's frame-threaded mode.
+    Mlt,
+};
+
 struct HostConfig {
     // "OfxPropName" and "OfxPropLabel" of the host property set.
     std::string name = "Horavex in-tree host";
+    HostProfile profile = HostProfile::Standard;
     // multiThread() runs its function on real threads when true, else
     // serially on the calling thread (still as "spawned" threads 0..n-1).
     bool threaded = false;
     // multiThreadNumCPUs(); 0 means the machine's count.
     unsigned int cpuCount = 0;
 };
+
+// A host that imitates MLT's OpenFX module, named "MLT" as that module is.
+HostConfig mltHostConfig();
 
 // One action sent to the plug-in's main entry.
 struct ActionRecord {
@@ -107,6 +128,8 @@ public:
     // plug-in is bound.
     OfxStatus callAction(const char* action, const void* handle, OfxPropertySetHandle inArgs,
                          OfxPropertySetHandle outArgs);
+    // In the MLT profile a reply other than kOfxStatOK throws
+    // std::runtime_error, as MLT then drops the plug-in.
     OfxStatus load();
     OfxStatus unload();
     // OfxActionDescribe on the effect descriptor.

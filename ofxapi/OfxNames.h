@@ -87,6 +87,12 @@ HORAVEX_OFX_NAME(kOfxImageEffectPluginPropFieldRenderTwiceAlways, "OfxImageEffec
 HORAVEX_OFX_NAME(kOfxImageEffectFrameVarying, "OfxImageEffectFrameVarying");
 HORAVEX_OFX_NAME(kOfxImageEffectPropContext, "OfxImageEffectPropContext");
 HORAVEX_OFX_NAME(kOfxImageEffectPropFrameRate, "OfxImageEffectPropFrameRate");
+// The project of an effect instance, canonical coordinates (the macro and the
+// value of the project's pixel aspect ratio differ in the standard).
+HORAVEX_OFX_NAME(kOfxImageEffectPropProjectSize, "OfxImageEffectPropProjectSize");
+HORAVEX_OFX_NAME(kOfxImageEffectPropProjectOffset, "OfxImageEffectPropProjectOffset");
+HORAVEX_OFX_NAME(kOfxImageEffectPropProjectExtent, "OfxImageEffectPropProjectExtent");
+HORAVEX_OFX_NAME(kOfxImageEffectPropProjectPixelAspectRatio, "OfxImageEffectPropPixelAspectRatio");
 HORAVEX_OFX_NAME(kOfxImageEffectPropPixelDepth, "OfxImageEffectPropPixelDepth");
 HORAVEX_OFX_NAME(kOfxImageEffectPropComponents, "OfxImageEffectPropComponents");
 HORAVEX_OFX_NAME(kOfxImageEffectPropPreMultiplication, "OfxImageEffectPropPreMultiplication");
@@ -126,6 +132,8 @@ HORAVEX_OFX_NAME(kOfxParamPropDisplayMax, "OfxParamPropDisplayMax");
 HORAVEX_OFX_NAME(kOfxParamPropIncrement, "OfxParamPropIncrement");
 HORAVEX_OFX_NAME(kOfxParamPropDoubleType, "OfxParamPropDoubleType");
 HORAVEX_OFX_NAME(kOfxParamPropDefaultCoordinateSystem, "OfxParamPropDefaultCoordinateSystem");
+// Its value really starts with a "k".
+HORAVEX_OFX_NAME(kOfxParamPropUseHostOverlayHandle, "kOfxParamPropUseHostOverlayHandle");
 HORAVEX_OFX_NAME(kOfxParamPropChoiceOption, "OfxParamPropChoiceOption");
 HORAVEX_OFX_NAME(kOfxParamPropStringMode, "OfxParamPropStringMode");
 HORAVEX_OFX_NAME(kOfxParamPropParent, "OfxParamPropParent");

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "ofxapi/OfxApi.h"
+#include "params/ClockCentre.h"
 
 namespace horavex {
 
@@ -73,6 +74,9 @@ struct ClockValues {
     ChannelColour overtimeColour{255, 0, 0, 255};
     int16_t useOvertimeColour = 0;
     int16_t fixedWidthDigits = 0;
+    // How to read "corner1": the units the host hands it back in and the
+    // project rectangle canonical values are measured against.
+    CentreMapping centreMapping;
 };
 
 }  // namespace horavex

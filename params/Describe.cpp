@@ -35,6 +35,9 @@ void defineChoice(const HostSuites& suites, OfxParamSetHandle paramSet, const ch
     for (const char* option : options) {
         props.setString(kOfxParamPropChoiceOption, index++, option);
     }
+    // Index 0 is the standard's default anyway; saying so lets hosts that
+    // list options only beside a default (MLT's metadata) show them.
+    props.setInt(kOfxParamPropDefault, 0, 0);
     props.setInt(kOfxParamPropAnimates, 0, 0);
     if (parent != nullptr) {
         props.setString(kOfxParamPropParent, 0, parent);
@@ -91,6 +94,8 @@ void defineClockCentre(const HostSuites& suites, OfxParamSetHandle paramSet) {
     props.setString(kOfxParamPropHint, 0, "Centre of the Clock");
     props.setString(kOfxPropLabel, 0, "Clock Centre");
     props.setInt(kOfxParamPropAnimates, 0, 0);
+    // Hosts that offer it draw a handle the user can drag to place the clock.
+    props.setInt(kOfxParamPropUseHostOverlayHandle, 0, 1);
 }
 
 void definePushButton(const HostSuites& suites, OfxParamSetHandle paramSet) {

@@ -1,5 +1,6 @@
 #include "params/Snapshot.h"
 
+#include "params/ClockCentre.h"
 #include "params/SnapshotConversions.h"
 #include "shell/ParamAccess.h"
 
@@ -45,8 +46,8 @@ public:
     void centreAt(OfxParamHandle param, ClockValues& values) const {
         std::array<double, 2> position{};
         if (reader_.double2DAt(param, time_, position)) {
-            const CentrePercent centre =
-                centrePercent(position, values.renderScaleX, values.renderScaleY, values.pixelAspectRatio);
+            const CentrePercent centre = centrePercent(centreFraction(position, values.centreMapping),
+                                                       values.renderScaleX, values.renderScaleY);
             values.centreXPercent = centre.x;
             values.centreYPercent = centre.y;
         }

@@ -17,12 +17,11 @@ double wholePercent(double value) {
 
 }  // namespace
 
-CentrePercent centrePercent(std::array<double, 2> position, double renderScaleX, double renderScaleY,
-                            double pixelAspectRatio) {
+CentrePercent centrePercent(std::array<double, 2> fraction, double renderScaleX, double renderScaleY) {
     CentrePercent centre;
-    centre.x = wholePercent(position[0] * renderScaleX * 100.0 / usableAspectRatio(pixelAspectRatio));
+    centre.x = wholePercent(fraction[0] * renderScaleX * 100.0);
     // OFX counts y upward; the drawing counts from the top.
-    centre.y = wholePercent((1.0 - position[1]) * renderScaleY * 100.0);
+    centre.y = wholePercent((1.0 - fraction[1]) * renderScaleY * 100.0);
     return centre;
 }
 

@@ -15,9 +15,10 @@ struct CentrePercent {
     double y = 0.0;  // from the top
 };
 
-// `position` is the normalised "corner1" value (x right, y up, 0..1).
-CentrePercent centrePercent(std::array<double, 2> position, double renderScaleX, double renderScaleY,
-                            double pixelAspectRatio);
+// `fraction` is the clock centre as a fraction of the frame (x right, y up,
+// 0..1; see centreFraction). The pixel aspect ratio plays no part: a fraction
+// of the width is the same fraction in pixels and in canonical coordinates.
+CentrePercent centrePercent(std::array<double, 2> fraction, double renderScaleX, double renderScaleY);
 
 double clockSizePercent(double clockSize);
 

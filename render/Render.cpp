@@ -14,6 +14,7 @@
 #include "params/Snapshot.h"
 #include "render/ClockGeometry.h"
 #include "render/DrawClock.h"
+#include "render/HostFrame.h"
 #include "render/ImageChecks.h"
 #include "render/PixelAddress.h"
 #include "render/Processor.h"
@@ -115,12 +116,13 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
     values.renderScaleY = 1.0;
     values.pixelAspectRatio =
         instance.wrap(resources.output.imageProps).getDouble(kOfxImagePropPixelAspectRatio, 0, 1.0);
+    values.centreMapping = readCentreMapping(instance, resources.output, values.pixelAspectRatio);
     takeSnapshot(suites, *record, time);
 
     RectF drawArea{0.0f, 0.0f, static_cast<float>(writtenWidth), static_cast<float>(writtenHeight)};
     LogFont font{};
     readFont(suites, effect, font);
-    const double frameRate = instance.properties().getDouble(kOfxImageEffectPropFrameRate);
+    const double frameRate = readFrameRate(instance, *record);
     const ShownTime shown = computeShownTime(time, frameRate, values);
     const ClockValues drawn = drawingValues(values, shown);
     const ClockGeometry geometry =

@@ -27,6 +27,11 @@ OfxStatus describeInContextAction(OfxImageEffectHandle effect, OfxPropertySetHan
 OfxStatus createInstanceAction(OfxImageEffectHandle effect, OfxPropertySetHandle, OfxPropertySetHandle) {
     return createInstance(effect);
 }
+// Loading and unloading need no work of ours, but a host may treat any
+// answer other than success as a failure and drop the plug-in.
+OfxStatus succeedAction(OfxImageEffectHandle, OfxPropertySetHandle, OfxPropertySetHandle) {
+    return kOfxStatOK;
+}
 OfxStatus destroyInstanceAction(OfxImageEffectHandle effect, OfxPropertySetHandle, OfxPropertySetHandle) {
     return destroyInstance(effect);
 }
@@ -49,6 +54,8 @@ constexpr ActionEntry kActions[] = {
     {kOfxImageEffectActionGetRegionsOfInterest, getRegionsOfInterest, true},
     {kOfxImageEffectActionGetClipPreferences, getClipPreferences, true},
     {kOfxActionInstanceChanged, instanceChanged, true},
+    {kOfxActionLoad, succeedAction, false},
+    {kOfxActionUnload, succeedAction, false},
 };
 
 OfxStatus dispatch(const char* action, const void* handle, OfxPropertySetHandle inArgs,

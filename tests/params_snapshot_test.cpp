@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "params/ClockCentre.h"
 #include "params/SnapshotConversions.h"
 #include "shell/InstanceData.h"
 #include "support/HostBuilders.h"
@@ -14,21 +15,21 @@ namespace horavex {
 namespace {
 
 TEST(SnapshotConversions, CentreMovesInWholePercentFromTheTopLeft) {
-    CentrePercent c = centrePercent({0.505, 0.5}, 1.0, 1.0, 1.0);
+    CentrePercent c = centrePercent({0.505, 0.5}, 1.0, 1.0);
     EXPECT_EQ(c.x, 50.0);
     EXPECT_EQ(c.y, 50.0);
-    c = centrePercent({0.25, 0.75}, 1.0, 1.0, 1.0);
+    c = centrePercent({0.25, 0.75}, 1.0, 1.0);
     EXPECT_EQ(c.x, 25.0);
     EXPECT_EQ(c.y, 25.0);
-    // Wide pixels halve the horizontal percentage.
-    EXPECT_EQ(centrePercent({0.5, 0.5}, 1.0, 1.0, 2.0).x, 25.0);
 }
 
 TEST(SnapshotConversions, BrokenAspectRatiosAndPositionsStayUsable) {
+    // A broken ratio counts as square pixels when the project is taken from
+    // the image.
     for (double par : {0.0, -2.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
-        EXPECT_EQ(centrePercent({0.5, 0.5}, 1.0, 1.0, par).x, 50.0) << par;
+        EXPECT_EQ(projectFrameFromImage({0, 0, 32, 18}, par).width, 32.0) << par;
     }
-    const CentrePercent c = centrePercent({std::nan(""), std::nan("")}, 1.0, 1.0, 1.0);
+    const CentrePercent c = centrePercent({std::nan(""), std::nan("")}, 1.0, 1.0);
     EXPECT_EQ(c.x, 0.0);
     EXPECT_EQ(c.y, 0.0);
 }
@@ -116,7 +117,7 @@ TEST_F(SnapshotThroughHost, ConvertsEveryKindOfValue) {
     Effect& e = *session.effect;
     e.param("ClockChoice").setInt(2);
     e.param("Dig Clock Format").setInt(11);
-    e.param("corner1").setDoubleN({0.25, 0.75});
+    e.setSpatialFraction("corner1", 0.25, 0.75);
     e.param("Start Day").setInt(3);
     e.param("Start Month").setInt(4);
     e.param("Start Year").setInt(2018);
@@ -160,13 +161,18 @@ TEST_F(SnapshotThroughHost, ChoicesAreReadAsTheyAreNowNotAtTheRenderTime) {
     EXPECT_EQ(values().clockStyle, session.effect->param("ClockChoice").intValue());
 }
 
-TEST_F(SnapshotThroughHost, WidePixelsMoveTheCentre) {
-    session.effect->clip("Output").setPixelAspectRatio(2.0);
+// Canonical x is pixel x times the ratio, so a centred clock stays centred on
+// wide pixels (dividing the fraction by the ratio once put it a quarter in).
+TEST_F(SnapshotThroughHost, WidePixelsKeepACentredClockCentred) {
+    EffectConfig wide;
+    wide.pixelAspectRatio = 2.0;
+    wide.projectSize = {64.0, 18.0};
+    session = loadEffect(kOfxImageEffectContextFilter, pluginBundlePath(), wide);
     ImageSpec layout = imageSpec({0, 0, 32, 18});
     layout.pixelAspectRatio = 2.0;
-    session.effect->clip("Output").attachImage(layout);
+    attachFrame(*session.effect, layout);
     ASSERT_EQ(renderAt(0.0), kOfxStatOK);
-    EXPECT_EQ(values().centreXPercent, 25.0);
+    EXPECT_EQ(values().centreXPercent, 50.0);
     EXPECT_EQ(values().centreYPercent, 50.0);
     EXPECT_DOUBLE_EQ(values().pixelAspectRatio, 2.0);
 }
