@@ -16,6 +16,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig
   xvfb xauth xdotool
+  libglib2.0-dev libxml2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libavfilter-dev libavdevice-dev
 )
 
 install_packages() {
@@ -38,7 +40,7 @@ configure_and_build() {  # build-dir, extra cmake arguments...
 }
 
 run_tests() {  # build-dir
-  (cd "$1" && ctest --output-on-failure -j "$jobs" --timeout 300)
+  (cd "$1" && ctest --output-on-failure -j "$jobs" --timeout 300 -LE melt)
 }
 
 case "${1:-}" in
@@ -51,6 +53,7 @@ case "${1:-}" in
     install_packages
     configure_and_build "$here/build" -DCMAKE_BUILD_TYPE=Release
     run_tests "$here/build"
+    "$here/tools/ci/melt-tests.sh" "$here/build"
     configure_and_build "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DHORAVEX_SANITIZE=ON \
       -DHORAVEX_BUILD_BENCHMARKS=OFF
     run_tests "$here/build-sanitize"
