@@ -35,7 +35,16 @@ std::optional<OfxStatus> Faults::propertySetFailure(std::string_view property, s
     return std::nullopt;
 }
 
+void Faults::failParamRead(std::string name, ParamReadFault fault) { paramReadFailures_[std::move(name)] = fault; }
+
+std::optional<ParamReadFault> Faults::paramReadFailure(std::string_view name) const {
+    auto it = paramReadFailures_.find(name);
+    if (it == paramReadFailures_.end()) return std::nullopt;
+    return it->second;
+}
+
 void Faults::clear() {
+    paramReadFailures_.clear();
     omittedSuites_.clear();
     paramDefineFailures_.clear();
     propertyFaults_.clear();

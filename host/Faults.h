@@ -15,6 +15,17 @@
 
 namespace horavex::host {
 
+// What a faulty parameter read does instead of delivering the value.
+struct ParamReadFault {
+    enum class Kind {
+        Status,       // returns `status` and writes nothing
+        BadAlloc,     // throws std::bad_alloc into the plug-in
+        LengthError,  // throws std::length_error (another std::exception)
+    };
+    Kind kind = Kind::Status;
+    OfxStatus status = kOfxStatFailed;
+};
+
 class Faults {
 public:
     // fetchSuite answers null for this suite name (any version).
@@ -34,9 +45,17 @@ public:
     void failPropertySet(std::string property, OfxStatus status, std::string tag = {});
     std::optional<OfxStatus> propertySetFailure(std::string_view property, std::string_view tag) const;
 
+    // paramGetValue and paramGetValueAtTime of the parameter with this name
+    // fail as `fault` says. A thrown exception leaves the suite call and
+    // unwinds through the plug-in, which is how a test makes the plug-in's
+    // own guard see one.
+    void failParamRead(std::string name, ParamReadFault fault = {});
+    std::optional<ParamReadFault> paramReadFailure(std::string_view name) const;
+
     void clear();
 
 private:
+    std::map<std::string, ParamReadFault, std::less<>> paramReadFailures_;
     struct PropertyFault {
         std::string property;
         OfxStatus status;

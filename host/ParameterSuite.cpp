@@ -8,6 +8,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdarg>
+#include <new>
+#include <optional>
+#include <stdexcept>
 
 namespace horavex::host {
 namespace {
@@ -38,6 +41,29 @@ OfxStatus onParamSet(const char* function, OfxParamSetHandle handle, const char*
 }
 
 double currentTime(Host* host) { return host != nullptr ? host->timeline().time() : 0.0; }
+
+// The read fault set for this parameter, if any.
+std::optional<ParamReadFault> readFault(OfxParamHandle handle) {
+    Host* owner = nullptr;
+    if (!detail::lookupHandle(handle, HandleKind::Param, owner)) return std::nullopt;
+    Host* host = Host::resolve(owner);
+    if (host == nullptr) return std::nullopt;
+    return host->faults().paramReadFailure(reinterpret_cast<Param*>(handle)->name());
+}
+
+// Thrown faults leave before the variadic arguments are opened.
+void throwReadFault(OfxParamHandle handle) {
+    const std::optional<ParamReadFault> fault = readFault(handle);
+    if (!fault) return;
+    if (fault->kind == ParamReadFault::Kind::BadAlloc) throw std::bad_alloc();
+    if (fault->kind == ParamReadFault::Kind::LengthError) throw std::length_error("parameter read fault");
+}
+
+std::optional<OfxStatus> failedReadStatus(OfxParamHandle handle) {
+    const std::optional<ParamReadFault> fault = readFault(handle);
+    if (!fault || fault->kind != ParamReadFault::Kind::Status) return std::nullopt;
+    return fault->status;
+}
 
 OfxStatus getValues(const Param& param, double time, va_list ap) {
     const ParamTypeInfo& info = param.info();
@@ -152,19 +178,27 @@ OfxStatus paramGetPropertySet(OfxParamHandle param, OfxPropertySetHandle* propHa
 }
 
 OfxStatus paramGetValue(OfxParamHandle paramHandle, ...) {
+    throwReadFault(paramHandle);
     va_list ap;
     va_start(ap, paramHandle);
     const OfxStatus s =
-        onParam("paramGetValue", paramHandle, [&](Param& p, Host* host) { return getValues(p, currentTime(host), ap); });
+        onParam("paramGetValue", paramHandle, [&](Param& p, Host* host) {
+            if (const auto failed = failedReadStatus(paramHandle)) return *failed;
+            return getValues(p, currentTime(host), ap);
+        });
     va_end(ap);
     return s;
 }
 
 OfxStatus paramGetValueAtTime(OfxParamHandle paramHandle, OfxTime time, ...) {
+    throwReadFault(paramHandle);
     va_list ap;
     va_start(ap, time);
     const OfxStatus s =
-        onParam("paramGetValueAtTime", paramHandle, [&](Param& p, Host*) { return getValues(p, time, ap); });
+        onParam("paramGetValueAtTime", paramHandle, [&](Param& p, Host*) {
+            if (const auto failed = failedReadStatus(paramHandle)) return *failed;
+            return getValues(p, time, ap);
+        });
     va_end(ap);
     return s;
 }

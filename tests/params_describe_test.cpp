@@ -249,6 +249,19 @@ TEST_P(Described, ColoursChoicesStringsAndCentreHaveTheirDefaults) {
     EXPECT_EQ(centre.getDoubles(kOfxParamPropDefault), (std::vector<double>{0.5, 0.5}));
     EXPECT_EQ(centre.getString(kOfxParamPropDefaultCoordinateSystem), kOfxParamCoordinatesNormalised);
     EXPECT_EQ(centre.getString(kOfxParamPropDoubleType), kOfxParamDoubleTypeXYAbsolute);
+    EXPECT_EQ(centre.getInt(kOfxParamPropUseHostOverlayHandle), 1);
+}
+
+// Hosts that list a choice's options only beside a default (MLT's metadata,
+// which editors build their panels from) need the default said explicitly.
+TEST_P(Described, ChoicesSayTheirDefaultExplicitly) {
+    for (const char* name : {"ClockChoice", "Dig Clock Format", "Use Key Colour"}) {
+        SCOPED_TRACE(name);
+        const PropertySet& props = descriptor->params().get(name).props();
+        const auto order = props.setOrder();
+        EXPECT_NE(std::find(order.begin(), order.end(), kOfxParamPropDefault), order.end());
+        EXPECT_EQ(props.getInt(kOfxParamPropDefault), 0);
+    }
 }
 
 TEST_P(Described, ClipsFollowTheContext) {

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 #include <cmath>
 #include <limits>
 
@@ -215,6 +219,125 @@ TEST_F(SnapshotThroughHost, TimerParametersStartAtTheirDefaultsAndAreReadAtTheRe
     EXPECT_EQ(v.overtimeColour.blue, 127);
     EXPECT_EQ(v.useOvertimeColour, 1);
     EXPECT_EQ(v.fixedWidthDigits, 1);
+}
+
+// Every handle fetched under its own name: each parameter gets a value no
+// other one has, and each must land in its own field.
+TEST_F(SnapshotThroughHost, EveryParameterLandsInItsOwnField) {
+    Effect& e = *session.effect;
+    struct Case {
+        const char* name;
+        double value;
+        std::function<double(const ClockValues&)> field;
+    };
+    const std::vector<Case> cases = {
+        {"ClockChoice", 2, [](const ClockValues& v) { return v.clockStyle; }},
+        {"Dig Clock Format", 7, [](const ClockValues& v) { return v.digitalFormat; }},
+        {"ClockSize", 0.31, [](const ClockValues& v) { return v.clockSizePercent / 100.0; }},
+        {"Start Day", 3, [](const ClockValues& v) { return v.startDay; }},
+        {"Start Month", 5, [](const ClockValues& v) { return v.startMonth; }},
+        {"Start Year", 2031, [](const ClockValues& v) { return v.startYear; }},
+        {"Start Hour", 6, [](const ClockValues& v) { return v.startHour; }},
+        {"Start Minute", 8, [](const ClockValues& v) { return v.startMinute; }},
+        {"Start Second", 9.5, [](const ClockValues& v) { return v.startSecond; }},
+        {"Stop Hour", 10, [](const ClockValues& v) { return v.stopHour; }},
+        {"Stop Minute", 11, [](const ClockValues& v) { return v.stopMinute; }},
+        {"Stop Second", 12.5, [](const ClockValues& v) { return v.stopSecond; }},
+        {"Hour Size", 13, [](const ClockValues& v) { return v.hourSize; }},
+        {"Hour Length", 14, [](const ClockValues& v) { return v.hourLength; }},
+        {"Minute Size", 15, [](const ClockValues& v) { return v.minuteSize; }},
+        {"Minute Length", 16, [](const ClockValues& v) { return v.minuteLength; }},
+        {"Second Size", 17, [](const ClockValues& v) { return v.secondSize; }},
+        {"Second Length", 18, [](const ClockValues& v) { return v.secondLength; }},
+        {"Point Size", 19, [](const ClockValues& v) { return v.pointSize; }},
+        {"Point Length", 20, [](const ClockValues& v) { return v.pointLength; }},
+        {"Speed Factor", 21, [](const ClockValues& v) { return v.speedFactor; }},
+        {"Use Key Colour", 1, [](const ClockValues& v) { return v.keyMode; }},
+        // Colours by their red channel, 0..255.
+        {"Main Colour", 10, [](const ClockValues& v) { return v.mainColour.red; }},
+        {"Background Colour", 20, [](const ClockValues& v) { return v.backgroundColour.red; }},
+        {"Hour Colour", 30, [](const ClockValues& v) { return v.hourColour.red; }},
+        {"Minute Colour", 40, [](const ClockValues& v) { return v.minuteColour.red; }},
+        {"Second Colour", 50, [](const ClockValues& v) { return v.secondColour.red; }},
+        {"Point Colour", 60, [](const ClockValues& v) { return v.pointColour.red; }},
+        {"Key Colour", 70, [](const ClockValues& v) { return v.keyColour.r; }},
+    };
+    for (const Case& c : cases) {
+        Param& p = e.param(c.name);
+        if (p.type() == kOfxParamTypeRGBA) {
+            p.setDoubleN({c.value / 255.0 + 1e-9, 0.0, 0.0, 1.0});
+        } else if (p.info().kind == ParamValueKind::Int) {
+            p.setInt(static_cast<int>(c.value));
+        } else {
+            p.setDouble(c.value);
+        }
+    }
+    e.setSpatialFraction("corner1", 0.125, 0.375);
+    ASSERT_EQ(renderAt(0.0), kOfxStatOK);
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(c.field(values()), c.value) << c.name;
+    }
+    EXPECT_EQ(values().centreXPercent, 12.0);
+    EXPECT_EQ(values().centreYPercent, 62.0);
+
+    // The switches all take 1, so each is switched on alone.
+    const std::vector<std::pair<const char*, int16_t ClockValues::*>> switches = {
+        {"Use Hour Colour", &ClockValues::useHourColour},     {"Use Minute Colour", &ClockValues::useMinuteColour},
+        {"Use Second Colour", &ClockValues::useSecondColour}, {"Use Point Colour", &ClockValues::usePointColour},
+        {"Run clock backwards", &ClockValues::runBackwards},
+    };
+    for (const auto& [on, onField] : switches) {
+        for (const auto& [name, field] : switches) e.param(name).setInt(name == on ? 1 : 0);
+        ASSERT_EQ(renderAt(0.0), kOfxStatOK);
+        for (const auto& [name, field] : switches) {
+            EXPECT_EQ(values().*field, name == on ? 1 : 0) << on << " on, reading " << name;
+        }
+    }
+}
+
+// The format and the style are read as they are now, the keying mode at the
+// render time.
+TEST_F(SnapshotThroughHost, FormatIsReadNowKeyingModeAtTheRenderTime) {
+    Effect& e = *session.effect;
+    session.host->timeline().setTime(0.0);
+    e.param("Dig Clock Format").addKey(0.0, {3.0});
+    e.param("Dig Clock Format").addKey(50.0, {10.0});
+    e.param("Use Key Colour").addKey(0.0, {0.0});
+    e.param("Use Key Colour").addKey(50.0, {1.0});
+    ASSERT_EQ(renderAt(50.0), kOfxStatOK);
+    EXPECT_EQ(values().digitalFormat, 3);
+    EXPECT_EQ(values().keyMode, 1);
+    session.host->timeline().setTime(50.0);
+    ASSERT_EQ(renderAt(0.0), kOfxStatOK);
+    EXPECT_EQ(values().digitalFormat, 10);
+    EXPECT_EQ(values().keyMode, 0);
+}
+
+// A read the host refuses leaves the value of the previous render in place.
+TEST_F(SnapshotThroughHost, FailedReadsKeepThePreviousValues) {
+    Effect& e = *session.effect;
+    e.param("Second Length").setDouble(33.0);
+    e.param("Start Hour").setInt(7);
+    e.param("Main Colour").setDoubleN({1.0, 0.0, 0.0, 1.0});
+    e.setSpatialFraction("corner1", 0.25, 0.75);
+    e.param("ClockChoice").setInt(2);
+    ASSERT_EQ(renderAt(0.0), kOfxStatOK);
+    for (const char* name : {"Second Length", "Start Hour", "Main Colour", "corner1", "ClockChoice"}) {
+        session.host->faults().failParamRead(name);
+    }
+    e.param("Second Length").setDouble(44.0);
+    e.param("Start Hour").setInt(9);
+    e.param("Main Colour").setDoubleN({0.0, 1.0, 0.0, 1.0});
+    e.setSpatialFraction("corner1", 0.5, 0.5);
+    e.param("ClockChoice").setInt(1);
+    ASSERT_EQ(renderAt(0.0), kOfxStatOK);
+    EXPECT_DOUBLE_EQ(values().secondLength, 33.0);
+    EXPECT_EQ(values().startHour, 7);
+    EXPECT_EQ(values().mainColour.red, 255);
+    EXPECT_EQ(values().mainColour.green, 0);
+    EXPECT_EQ(values().centreXPercent, 25.0);
+    EXPECT_EQ(values().centreYPercent, 25.0);
+    EXPECT_EQ(values().clockStyle, 2);
 }
 
 TEST_F(SnapshotThroughHost, StopDateChangesNothing) {

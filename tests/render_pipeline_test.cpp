@@ -262,3 +262,18 @@ TEST(RenderFields, AFieldRendersLikeAFullFrame) {
 
 }  // namespace
 }  // namespace horavex::host::testing
+
+namespace horavex::host::testing {
+namespace {
+
+// Images go back in the reverse order of use: the source before the output.
+TEST(RenderImages, SourceIsReleasedBeforeTheOutput) {
+    PluginSession session = loadEffect(kOfxImageEffectContextFilter);
+    attachFrame(*session.effect, imageSpec({0, 0, 32, 18}));
+    session.host->calls().clear();
+    ASSERT_EQ(session.effect->render(0.0, {0, 0, 32, 18}), kOfxStatOK);
+    EXPECT_EQ(session.host->calls().arguments("clipReleaseImage"), (std::vector<std::string>{"Source", "Output"}));
+}
+
+}  // namespace
+}  // namespace horavex::host::testing

@@ -109,3 +109,42 @@ TEST(Dispatch, NullArgumentSetsNeverCrashAHandler) {
 
 }  // namespace
 }  // namespace horavex::host::testing
+
+namespace horavex::host::testing {
+namespace {
+
+// Load and unload need no work, but a host may drop a plug-in that answers
+// them with anything but success.
+TEST(Dispatch, LoadAndUnloadSucceed) {
+    PluginSession session = loadPlugin();
+    EXPECT_EQ(session.host->load(), kOfxStatOK);
+    EXPECT_EQ(session.host->unload(), kOfxStatOK);
+}
+
+// What escapes a handler becomes a status: running out of memory 8, any other
+// standard exception 3.
+struct Escape {
+    const char* name;
+    ParamReadFault::Kind kind;
+    OfxStatus status;
+};
+
+class EscapingExceptions : public ::testing::TestWithParam<Escape> {};
+
+TEST_P(EscapingExceptions, BecomeTheirStatus) {
+    PluginSession session = loadEffect(kOfxImageEffectContextFilter);
+    attachFrame(*session.effect, imageSpec({0, 0, 32, 18}));
+    session.host->faults().failParamRead("ClockSize", ParamReadFault{GetParam().kind, kOfxStatOK});
+    EXPECT_EQ(session.effect->render(0.0, {0, 0, 32, 18}), GetParam().status);
+    // Nothing the render fetched stays with the plug-in.
+    EXPECT_EQ(session.host->images().outstanding(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, EscapingExceptions,
+                         ::testing::Values(Escape{"badAlloc", ParamReadFault::Kind::BadAlloc, kOfxStatErrMemory},
+                                           Escape{"lengthError", ParamReadFault::Kind::LengthError,
+                                                  kOfxStatErrUnknown}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace horavex::host::testing
