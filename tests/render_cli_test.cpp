@@ -853,6 +853,32 @@ TEST(RenderCliProgram, EachStyleDrawsItsOwnClock) {
     EXPECT_NE(pictures[0].samples, pictures[2].samples);
 }
 
+// The user gives "Clock Centre" as fractions of the frame; the tool hands it
+// to its standard host in canonical coordinates, also with wide pixels.
+TEST(RenderCliProgram, ClockCentreIsAFractionOfTheFrame) {
+    const TempDir dir;
+    for (const char* par : {"1", "2"}) {
+        const std::string out = dir / (std::string("centre") + par + ".png");
+        const RunResult r = runProgram({"--size", "192x108", "--par", par, "--set", "corner1=0.25,0.75", "--set",
+                                        "ClockSize=0.4", "--set", "Background Colour=1,0,0,1", "--out", out});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const RgbaImage p = readPicture(out);
+        int x1 = p.width, y1 = p.height, x2 = 0, y2 = 0;
+        for (int y = 0; y < p.height; ++y) {
+            for (int x = 0; x < p.width; ++x) {
+                if (at(p, x, y)[3] == 0) continue;
+                x1 = std::min(x1, x);
+                y1 = std::min(y1, y);
+                x2 = std::max(x2, x + 1);
+                y2 = std::max(y2, y + 1);
+            }
+        }
+        // Pictures run from the top: a quarter from the left and the top.
+        EXPECT_NEAR((x1 + x2) / 2.0, 48.0, 3.0) << par;
+        EXPECT_NEAR((y1 + y2) / 2.0, 27.0, 3.0) << par;
+    }
+}
+
 TEST(RenderCliProgram, FilterPassesTheSourceOrTheTestPatternAroundTheClock) {
     const TempDir dir;
     const RunResult pattern = runProgram({"--context", "filter", "--size", "70x30", "--set", "ClockSize=0.2",

@@ -102,7 +102,8 @@ std::vector<ParamDescription> describeParams(const host::ParamSet& params) {
     return descriptions;
 }
 
-std::string applySettings(host::ParamSet& params, const std::vector<Setting>& settings) {
+std::string applySettings(host::ParamSet& params, const std::vector<Setting>& settings,
+                          const FractionSetter& setFraction) {
     for (const Setting& setting : settings) {
         host::Param* param = params.find(setting.name);
         if (param == nullptr) {
@@ -123,6 +124,11 @@ std::string applySettings(host::ParamSet& params, const std::vector<Setting>& se
         const ParamDescription description = describeParam(*param);
         const ValueResult parsed = parseParamValue(description, setting.value);
         if (!parsed.value) return parsed.error;
+        if (description.kind == ParamKind::Double2D && description.normalised && setFraction &&
+            parsed.value->numbers.size() == 2) {
+            setFraction(*param, parsed.value->numbers[0], parsed.value->numbers[1]);
+            continue;
+        }
         switch (param->info().kind) {
             case host::ParamValueKind::Int: {
                 std::vector<int> ints;

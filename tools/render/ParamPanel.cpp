@@ -24,7 +24,9 @@ std::string details(const ParamDescription& p) {
         parts.push_back(joinText({"slider up to ", formatNumber(*p.displayMax)}));
     }
     if (p.increment) parts.push_back(joinText({"step ", formatNumber(*p.increment)}));
-    if (p.normalised) parts.push_back("normalised: 0,0 bottom left, 1,1 top right");
+    if (p.normalised) {
+        parts.push_back("fractions of the frame: 0,0 bottom left, 1,1 top right (handed to the host in its coordinates)");
+    }
     if (p.multiLine) parts.push_back("multi-line");
     if (p.secret) parts.push_back("hidden");
     std::string joined;

@@ -92,7 +92,10 @@ int run(const std::vector<std::string>& args) {
         openSession(options.bundle ? std::filesystem::path(*options.bundle) : defaultBundlePath(), options.pluginId,
                     context, config);
 
-    const std::string settingError = applySettings(session.effect->params(), options.settings);
+    const std::string settingError =
+        applySettings(session.effect->params(), options.settings, [&session](host::Param& param, double x, double y) {
+            session.effect->setSpatialFraction(param.name(), x, y);
+        });
     if (!settingError.empty()) throw CliError(kExitBadCommandLine, settingError);
 
     switch (options.mode) {
