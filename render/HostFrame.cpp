@@ -1,7 +1,6 @@
 #include "render/HostFrame.h"
 
 #include <atomic>
-#include <cmath>
 #include <limits>
 #include <string>
 
