@@ -14,7 +14,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libcairo2-dev libpango1.0-dev libfontconfig-dev libgtk-3-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-liberation2 fontconfig
+  fonts-liberation2 fontconfig fonts-dejavu-core
   xvfb xauth xdotool
   libglib2.0-dev libxml2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libavfilter-dev libavdevice-dev
