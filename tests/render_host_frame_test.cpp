@@ -66,11 +66,13 @@ class FrameRate : public ::testing::TestWithParam<RateCase> {};
 
 TEST_P(FrameRate, ClockRunsAtTheFirstUsableRate) {
     const RateCase& c = GetParam();
+    // One host at a time: the plug-in keeps the host of its last setHost.
+    const std::vector<std::byte> reference = oneSecond();
     PluginSession s = session(false);
     setRate(s->properties(), c.effect);
     setRate(s->clip("Output").props(), c.output);
     setRate(s->clip("Source").props(), c.source);
-    EXPECT_EQ(digitalFrame(s, c.expected), oneSecond());
+    EXPECT_EQ(digitalFrame(s, c.expected), reference);
     EXPECT_NE(digitalFrame(s, c.expected), digitalFrame(s, 0.0));
 }
 
