@@ -9,7 +9,9 @@
 
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
+#include "common/Sanitizers.h"
+
+#if defined(HORAVEX_ASAN)
 // fontconfig keeps the values of its patterns at offsets relative to the
 // pattern instead of at pointers, so the leak checker cannot follow them and
 // reports its caches as lost. Read by the sanitizer runtime at start-up.

@@ -8,7 +8,9 @@
 #include <utility>
 #include <vector>
 
-#if defined(__SANITIZE_ADDRESS__)
+#include "common/Sanitizers.h"
+
+#if defined(HORAVEX_ASAN)
 #include <sanitizer/asan_interface.h>
 #define HORAVEX_POISON(address, bytes) ASAN_POISON_MEMORY_REGION(address, bytes)
 #define HORAVEX_UNPOISON(address, bytes) ASAN_UNPOISON_MEMORY_REGION(address, bytes)

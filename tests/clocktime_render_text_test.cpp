@@ -9,7 +9,9 @@
 
 #include "support/HostBuilders.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+#include "common/Sanitizers.h"
+
+#if defined(HORAVEX_ASAN)
 // The plug-in draws text through fontconfig, which keeps the values of its
 // patterns at offsets instead of pointers, so the leak checker takes its
 // caches for lost. The sanitizer runtime reads this from the program only.

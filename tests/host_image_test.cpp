@@ -3,6 +3,7 @@
 // set, release accounting, image faults and clip regions.
 #include "host/Host.h"
 #include "support/HostBuilders.h"
+#include "common/Sanitizers.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +73,7 @@ TEST(ImageBuffer, ImpossibleLayoutsAreRefused) {
 }
 
 TEST(ImageBuffer, WritingPastTheLastRowIsCaughtByTheSanitizer) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(HORAVEX_ASAN)
     ImageBuffer image(testing::imageSpec({0, 0, 3, 2}, kOfxBitDepthByte, 16, true));
     EXPECT_DEATH(static_cast<volatile std::byte*>(image.data())[16] = std::byte{1}, "heap-buffer-overflow");
 #else

@@ -19,7 +19,9 @@
 #include "tools/render/RenderSession.h"
 #include "tools/render/TimeTextLines.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+#include "common/Sanitizers.h"
+
+#if defined(HORAVEX_ASAN)
 // The plug-in draws text through fontconfig, which keeps the values of its
 // patterns at offsets instead of pointers, so the leak checker takes its
 // caches for lost. The plug-in carries this suppression too, but the
