@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "common/Saturate.h"
 #include "params/Utf8.h"
@@ -68,7 +69,9 @@ public:
     }
 
     // Like "%31s" into a 32-byte buffer, except that a token cut at 31 bytes
-    // is cut back to a whole UTF-8 character.
+    // is cut back to a whole UTF-8 character. Ill-formed sequences become
+    // U+FFFD before the cut, so that what is kept is exactly what encodes back
+    // (a replacement takes three bytes where the bad byte took one).
     bool readToken(char (&token)[kNarrowFaceSize]) {
         skipBlanks();
         const char* start = p_;
@@ -79,7 +82,11 @@ public:
             return false;
         }
         const std::string_view whole(start, static_cast<size_t>(p_ - start));
-        const std::string_view kept = utf8Prefix(whole, kNarrowFaceSize - 1);
+        std::string wellFormed;
+        for (size_t pos = 0; pos < whole.size() && wellFormed.size() < kNarrowFaceSize;) {
+            appendUtf8(wellFormed, decodeUtf8At(whole, pos));
+        }
+        const std::string_view kept = utf8Prefix(wellFormed, kNarrowFaceSize - 1);
         std::memcpy(token, kept.data(), kept.size());
         token[kept.size()] = '\0';
         return true;

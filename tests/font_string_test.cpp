@@ -162,6 +162,21 @@ TEST(FontStringFace, InvalidUtf8FaceBecomesReplacementCharacters) {
     EXPECT_EQ(face(font), u"A\uFFFD\uFFFDZ");
 }
 
+TEST(FontStringFace, InvalidUtf8FaceSurvivesARoundTripUnchanged) {
+    // The bad byte becomes a three-byte replacement; were the token cut at 31
+    // bytes before that, the face would no longer fit its own string and
+    // would lose its end with every store.
+    const std::string text = std::string("27 0 0 0 400 34 DejaVu_Sans_Mono_Bold_") + "\xCF" + "blique_Condensed";
+    LogFont font = zeroFont();
+    ASSERT_EQ(decodeFont(text.c_str(), font), kOfxStatOK);
+    const std::string stored = encodeFont(font);
+    LogFont again = zeroFont();
+    ASSERT_EQ(decodeFont(stored.c_str(), again), kOfxStatOK);
+    EXPECT_EQ(face(again), face(font));
+    EXPECT_EQ(encodeFont(again), stored);
+    EXPECT_EQ(face(font), u"DejaVu Sans Mono Bold \uFFFDblique");
+}
+
 TEST(FontStringFace, FaceOfFullWidthCharactersStaysTerminated) {
     LogFont font = zeroFont();
     std::string name;
