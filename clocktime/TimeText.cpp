@@ -31,7 +31,13 @@ std::wstring formatLine(const wchar_t* format, Args... values) {
 
 int32_t frameWithinSecond(int32_t frameNumber, double frameRate) {
     const double frame = frameNumber;
-    return saturatingTrunc<int32_t>(frame - std::trunc(frame / frameRate) * frameRate);
+    const double seconds = std::trunc(frame / frameRate);
+    // A rate so close to 0 that the division overflows has no frame within a
+    // second either (the product would be infinite and saturate), like 0.
+    if (!std::isfinite(seconds)) {
+        return 0;
+    }
+    return saturatingTrunc<int32_t>(frame - seconds * frameRate);
 }
 
 namespace {

@@ -68,6 +68,10 @@ TEST(TimeTextFixedFormats, FrameWithinSecondFollowsTheFrameRate) {
     EXPECT_EQ(frameWithinSecond(-27, 25.0), -2);
     EXPECT_EQ(frameWithinSecond(57, 0.0), 0);
     EXPECT_EQ(frameWithinSecond(57, std::numeric_limits<double>::quiet_NaN()), 0);
+    // Subnormal rates overflow the division; the frame stays bounded.
+    EXPECT_EQ(frameWithinSecond(-1207958528, 6.9913823868727882e-309), 0);
+    EXPECT_EQ(frameWithinSecond(57, std::numeric_limits<double>::denorm_min()), 0);
+    EXPECT_EQ(frameWithinSecond(-57, -std::numeric_limits<double>::denorm_min()), 0);
 }
 
 TEST(TimeTextFixedFormats, IndexOutsideTheTableGivesAnEmptyLine) {
