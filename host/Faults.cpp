@@ -25,7 +25,20 @@ void Faults::failPropertySet(std::string property, OfxStatus status, std::string
 }
 
 std::optional<OfxStatus> Faults::propertySetFailure(std::string_view property, std::string_view tag) const {
-    for (const PropertyFault& f : propertyFaults_) {
+    return match(propertyFaults_, property, tag);
+}
+
+void Faults::failPropertyGet(std::string property, OfxStatus status, std::string tag) {
+    propertyGetFaults_.push_back(PropertyFault{std::move(property), status, std::move(tag)});
+}
+
+std::optional<OfxStatus> Faults::propertyGetFailure(std::string_view property, std::string_view tag) const {
+    return match(propertyGetFaults_, property, tag);
+}
+
+std::optional<OfxStatus> Faults::match(const std::vector<PropertyFault>& faults, std::string_view property,
+                                       std::string_view tag) {
+    for (const PropertyFault& f : faults) {
         if (f.property != property) continue;
         const bool tagMatches = f.tag.empty() || tag == f.tag ||
                                 (tag.size() > f.tag.size() && tag.substr(0, f.tag.size()) == f.tag &&
@@ -48,6 +61,7 @@ void Faults::clear() {
     omittedSuites_.clear();
     paramDefineFailures_.clear();
     propertyFaults_.clear();
+    propertyGetFaults_.clear();
 }
 
 }  // namespace horavex::host

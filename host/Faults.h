@@ -1,7 +1,7 @@
 // Fault injection switches of a Host: suites it pretends not to have,
-// parameter definitions and property writes it rejects. Image faults live on
-// each Clip (refuseImages, setNullImageData); a null OfxHost::fetchSuite is
-// Host::setNullFetchSuite.
+// parameter definitions, parameter reads, property writes and property reads
+// it rejects. Image faults live on each Clip (refuseImages, setNullImageData);
+// a null OfxHost::fetchSuite is Host::setNullFetchSuite.
 #pragma once
 
 #include "ofxapi/OfxApi.h"
@@ -44,6 +44,10 @@ public:
     // ':' (so "OfxParamTypeInteger" matches "OfxParamTypeInteger:Start Day").
     void failPropertySet(std::string property, OfxStatus status, std::string tag = {});
     std::optional<OfxStatus> propertySetFailure(std::string_view property, std::string_view tag) const;
+    // The same for every suite get of `property`: the call returns `status`
+    // and writes nothing to the caller's variables.
+    void failPropertyGet(std::string property, OfxStatus status, std::string tag = {});
+    std::optional<OfxStatus> propertyGetFailure(std::string_view property, std::string_view tag) const;
 
     // paramGetValue and paramGetValueAtTime of the parameter with this name
     // fail as `fault` says. A thrown exception leaves the suite call and
@@ -63,7 +67,11 @@ private:
     };
     std::set<std::string, std::less<>> omittedSuites_;
     std::map<std::string, OfxStatus, std::less<>> paramDefineFailures_;
+    static std::optional<OfxStatus> match(const std::vector<PropertyFault>& faults, std::string_view property,
+                                          std::string_view tag);
+
     std::vector<PropertyFault> propertyFaults_;
+    std::vector<PropertyFault> propertyGetFaults_;
 };
 
 }  // namespace horavex::host

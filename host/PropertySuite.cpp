@@ -1,5 +1,5 @@
 // OfxPropertySuiteV1 over PropertySet, with handle checks, call logging and
-// the property-write faults.
+// the property faults.
 #include "host/HandleRegistry.h"
 #include "host/Host.h"
 #include "host/PropertySet.h"
@@ -8,8 +8,8 @@
 namespace horavex::host {
 namespace {
 
-// Runs `op` on the set behind `handle` and logs the call. Writes consult the
-// host's property faults first.
+// Runs `op` on the set behind `handle` and logs the call. The host's property
+// faults are consulted first.
 template <class Op>
 OfxStatus onSet(const char* function, OfxPropertySetHandle handle, const char* property, bool write, Op&& op) {
     Host* owner = nullptr;
@@ -22,8 +22,10 @@ OfxStatus onSet(const char* function, OfxPropertySetHandle handle, const char* p
     if (!live) return log("", kOfxStatErrBadHandle);
     auto* props = reinterpret_cast<PropertySet*>(handle);
     if (property == nullptr) return log(props->tag(), kOfxStatErrUnknown);
-    if (write && host != nullptr) {
-        if (auto failure = host->faults().propertySetFailure(name, props->tag())) return log(props->tag(), *failure);
+    if (host != nullptr) {
+        const Faults& faults = host->faults();
+        auto failure = write ? faults.propertySetFailure(name, props->tag()) : faults.propertyGetFailure(name, props->tag());
+        if (failure) return log(props->tag(), *failure);
     }
     return log(props->tag(), op(*props));
 }

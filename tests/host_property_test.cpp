@@ -204,6 +204,24 @@ TEST_F(PropertySuiteTest, PropertyFaultsRejectWritesOnMatchingSetsOnly) {
     EXPECT_EQ(host.calls().matching("propSetInt").front().status, kOfxStatErrUnsupported);
 }
 
+TEST_F(PropertySuiteTest, ReadFaultsRefuseGetsOnMatchingSetsAndLeaveTheOutputs) {
+    host.faults().failPropertyGet("OfxImagePropRowBytes", kOfxStatErrUnknown, "OfxImage");
+    PropertySet image("OfxImage:Output");
+    PropertySet other("OfxImageClip:Output");
+    image.setHost(&host);
+    other.setHost(&host);
+    image.defineInt("OfxImagePropRowBytes", {256});
+    other.defineInt("OfxImagePropRowBytes", {128});
+    int rowBytes = -1;
+    EXPECT_EQ(suite->propGetInt(image.handle(), "OfxImagePropRowBytes", 0, &rowBytes), kOfxStatErrUnknown);
+    EXPECT_EQ(suite->propGetIntN(image.handle(), "OfxImagePropRowBytes", 1, &rowBytes), kOfxStatErrUnknown);
+    EXPECT_EQ(rowBytes, -1);
+    EXPECT_EQ(suite->propGetInt(other.handle(), "OfxImagePropRowBytes", 0, &rowBytes), kOfxStatOK);
+    EXPECT_EQ(rowBytes, 128);
+    // Writes are not reads.
+    EXPECT_EQ(suite->propSetInt(image.handle(), "OfxImagePropRowBytes", 0, 64), kOfxStatOK);
+}
+
 TEST(PropertySetCopy, ACopyIsIndependentAndHasItsOwnHandle) {
     PropertySet a("a");
     a.defineString("S", {"one"});
