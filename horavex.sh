@@ -2,7 +2,8 @@
 # One entry point for people and CI on a Debian 12 machine:
 #   ./horavex.sh demo    install what is missing, build, render the demo clips
 #   ./horavex.sh test    install what is missing, build and run the tests
-#                        (normally, then under AddressSanitizer + UBSan)
+#                        (normally, then under AddressSanitizer + UBSan), run
+#                        the fuzzers briefly and the ThreadSanitizer test
 #   ./horavex.sh bench   build and run the benchmarks
 #   ./horavex.sh build   install what is missing and build (build/)
 set -euo pipefail
@@ -18,6 +19,7 @@ packages=(
   xvfb xauth xdotool
   libglib2.0-dev libxml2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libavfilter-dev libavdevice-dev
+  clang libclang-rt-14-dev
 )
 
 install_packages() {
@@ -57,6 +59,8 @@ case "${1:-}" in
     configure_and_build "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DHORAVEX_SANITIZE=ON \
       -DHORAVEX_BUILD_BENCHMARKS=OFF
     run_tests "$here/build-sanitize"
+    "$here/tools/ci/fuzz.sh"
+    "$here/tools/ci/tsan.sh"
     ;;
   bench)
     install_packages

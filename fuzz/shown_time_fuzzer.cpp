@@ -1,0 +1,93 @@
+// The shown-time computation with any doubles a host can send (render time,
+// frame rate, speed, seconds: NaN, infinities, huge and tiny values) and any
+// values of the snapshot's integer fields: every component stays inside its
+// documented range, the date is copied unchanged, and a stopped clock shows
+// its start or its stop.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "clocktime/ComputeShownTime.h"
+#include "common/Saturate.h"
+#include "fuzz/FuzzCheck.h"
+
+namespace {
+
+double anyDouble(FuzzedDataProvider& in) {
+    switch (in.ConsumeIntegralInRange(0, 3)) {
+        case 0:
+            return in.ConsumeFloatingPoint<double>();
+        case 1:
+            return in.ConsumeFloatingPointInRange(-100.0, 100000.0);
+        case 2:
+            return static_cast<double>(in.ConsumeIntegral<int32_t>());
+        default: {
+            double raw = 0;
+            const auto bytes = in.ConsumeBytes<uint8_t>(sizeof raw);
+            if (!bytes.empty()) std::memcpy(&raw, bytes.data(), bytes.size());
+            return raw;
+        }
+    }
+}
+
+bool inRanges(const horavex::ShownTime& t) {
+    return t.hours >= 0 && t.hours <= 23 && t.minutes >= 0 && t.minutes <= 59 && t.seconds >= 0 && t.seconds <= 59 &&
+           t.milliseconds >= 0 && t.milliseconds <= 999;
+}
+
+int64_t ofDay(const horavex::ShownTime& t) {
+    return ((int64_t{t.hours} * 60 + t.minutes) * 60 + t.seconds) * 1000 + t.milliseconds;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace horavex;
+    FuzzedDataProvider in(data, size);
+    ClockValues values;
+    values.startHour = in.ConsumeIntegral<int16_t>();
+    values.startMinute = in.ConsumeIntegral<int16_t>();
+    values.startSecond = anyDouble(in);
+    values.stopHour = in.ConsumeIntegral<int16_t>();
+    values.stopMinute = in.ConsumeIntegral<int16_t>();
+    values.stopSecond = anyDouble(in);
+    values.startDay = in.ConsumeIntegral<int16_t>();
+    values.startMonth = in.ConsumeIntegral<int16_t>();
+    values.startYear = in.ConsumeIntegral<int32_t>();
+    values.runBackwards = in.ConsumeIntegral<int16_t>();
+    values.speedFactor = anyDouble(in);
+    const double renderTime = anyDouble(in);
+    const double frameRate = anyDouble(in);
+
+    const ShownTime shown = computeShownTime(renderTime, frameRate, values);
+    FUZZ_CHECK(inRanges(shown));
+    FUZZ_CHECK(shown.day == values.startDay && shown.month == values.startMonth && shown.year == values.startYear);
+    FUZZ_CHECK(shown.frameNumber == saturatingTrunc<int32_t>(renderTime));
+    FUZZ_CHECK(std::memcmp(&shown.frameRate, &frameRate, sizeof frameRate) == 0);
+
+    // With no clock time elapsed the clock shows its start, or the stop that
+    // holds it.
+    if (elapsedClockSeconds(renderTime, frameRate, values.speedFactor) == 0.0) {
+        ShownTime start;
+        splitTimeOfDay(clockMilliseconds(values.startHour, values.startMinute, values.startSecond), start);
+        ShownTime stop;
+        splitTimeOfDay(clockMilliseconds(values.stopHour, values.stopMinute, values.stopSecond), stop);
+        FUZZ_CHECK(ofDay(shown) == ofDay(start) || ofDay(shown) == ofDay(stop));
+    }
+
+    // The pieces on their own, with the full 32-bit range their interface
+    // takes.
+    const int32_t hour = in.ConsumeIntegral<int32_t>();
+    const int32_t minute = in.ConsumeIntegral<int32_t>();
+    const double second = anyDouble(in);
+    ShownTime split;
+    splitTimeOfDay(clockMilliseconds(hour, minute, second), split);
+    FUZZ_CHECK(inRanges(split));
+    const double elapsed = elapsedClockSeconds(anyDouble(in), anyDouble(in), anyDouble(in));
+    (void)elapsed;
+    return 0;
+}
