@@ -196,7 +196,7 @@ OfxRectI renderWindow(FuzzedDataProvider& in, OfxRectI b) {
     // The surface is as large as the window; keep it affordable.
     const int64_t ww = std::max<int64_t>(0, int64_t{r.x2} - r.x1);
     const int64_t wh = std::max<int64_t>(0, int64_t{r.y2} - r.y1);
-    if (ww * wh > kMaxWindowPixels) {
+    if (ww > 0 && wh > kMaxWindowPixels / ww) {
         r.x2 = static_cast<int>(std::min<int64_t>(r.x2, int64_t{r.x1} + 512));
         r.y2 = static_cast<int>(std::min<int64_t>(r.y2, int64_t{r.y1} + 512));
     }
