@@ -1,4 +1,4 @@
-// The fourteen time-text formats with any shown time (components far outside
+// Every time-text format with any shown time (spans, negative ones included) (components far outside
 // their ranges included, as a host's out-of-range values can make them), any
 // frame rate and any free format text: the line always fits the clock's
 // buffer, never holds a terminator, and in-range times print as the format
@@ -55,13 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     shown.year = pick(in, 0, 9999);
     shown.frameNumber = pick(in, 0, 1000000);
     shown.frameRate = anyDouble(in);
-    const int format = in.ConsumeBool() ? in.ConsumeIntegral<int>() : in.ConsumeIntegralInRange(0, 13);
+    shown.isSpan = in.ConsumeBool();
+    shown.negative = in.ConsumeBool();
+    shown.overtime = in.ConsumeBool();
+    const int format =
+        in.ConsumeBool() ? in.ConsumeIntegral<int>() : in.ConsumeIntegralInRange(0, kDigitalFormatCount - 1);
     const std::string freeFormat = in.ConsumeRemainingBytesAsString();
 
     const std::wstring line = buildTimeText(format, shown, freeFormat);
     FUZZ_CHECK(line.size() <= kTimeTextMaxChars);
     FUZZ_CHECK(line.find(L'\0') == std::wstring::npos);
-    if (format < 0 || format > 13) {
+    if (format < 0 || format >= kDigitalFormatCount) {
         FUZZ_CHECK(line.empty());
     }
 
@@ -70,8 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          shown.milliseconds <= 999;
     if (inRange && format == 0) {
         wchar_t expected[32];
-        std::swprintf(expected, 32, L"%02d:%02d:%02d.%03d", shown.hours, shown.minutes, shown.seconds,
-                      shown.milliseconds);
+        std::swprintf(expected, 32, L"%ls%02d:%02d:%02d.%03d", shown.negative ? L"-" : L"", shown.hours,
+                      shown.minutes, shown.seconds, shown.milliseconds);
         FUZZ_CHECK(line == expected);
     }
     if (format == 9) {
