@@ -38,10 +38,9 @@ constexpr OfxStatus kUnusableSource = kOfxStatFailed;
 constexpr OfxRectI kBounds{0, 0, 64, 36};
 constexpr std::byte kPaddingByte{0xA5};
 
-// Mends some rows wait for: a row that names one is skipped (before its
-// render, which would write out of bounds without it). Set to nullptr once
-// the mend is in.
-constexpr const char* kFormatGuard = "needs the format guard (image components, depths and row bytes checked)";
+// A mend a row waits for: a row that names one is skipped (before its render,
+// which could write out of bounds without it). None is outstanding now.
+constexpr const char* kFormatGuard = nullptr;
 
 enum class Phase { Describe, Create, Render };
 
