@@ -112,17 +112,17 @@ const Row kRows[] = {
     {"RefusedInstanceDataRead", Phase::Render, kOfxImageEffectContextFilter, kOfxStatErrBadHandle, nullptr,
      [](Stage& s) { s.host.faults().failPropertyGet(kOfxPropInstanceData, kOfxStatErrUnknown); }},
     {"FailingNumberParameterRead", Phase::Render, kOfxImageEffectContextFilter, kOfxStatOK, nullptr,
-     [](Stage& s) { s.host.faults().failParamGet("ClockSize"); }},
+     [](Stage& s) { s.host.faults().failParamRead("ClockSize"); }},
     {"FailingFontParameterRead", Phase::Render, kOfxImageEffectContextGenerator, kOfxStatOK, nullptr,
      [](Stage& s) {
          s.effect.param("ClockChoice").setInt(1);
-         s.host.faults().failParamGet("FontParam");
+         s.host.faults().failParamRead("FontParam");
      }},
     {"FailingFreeFormatRead", Phase::Render, kOfxImageEffectContextGenerator, kOfxStatOK, nullptr,
      [](Stage& s) {
          s.effect.param("ClockChoice").setInt(2);
          s.effect.param("Dig Clock Format").setInt(13);
-         s.host.faults().failParamGet("Dig Clock Free Format");
+         s.host.faults().failParamRead("Dig Clock Free Format");
      }},
     {"ZeroFrameRate", Phase::Render, kOfxImageEffectContextGenerator, kOfxStatOK, nullptr,
      [](Stage& s) { setFrameRate(s, 0.0); }},
