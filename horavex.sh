@@ -2,7 +2,10 @@
 # One entry point for people and CI on a Debian 12 machine:
 #   ./horavex.sh demo    install what is missing, build, render the demo clips
 #   ./horavex.sh test    install what is missing, build and run the tests
-#                        (normally, then under AddressSanitizer + UBSan)
+#                        (normally, then under AddressSanitizer + UBSan, then
+#                        the Win64 build under Wine)
+#   ./horavex.sh win64   install what is missing and build the Win64 bundle
+#                        (build-win64/)
 #   ./horavex.sh bench   build and run the benchmarks
 #   ./horavex.sh build   install what is missing and build (build/)
 set -euo pipefail
@@ -18,6 +21,7 @@ packages=(
   xvfb xauth xdotool
   libglib2.0-dev libxml2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libavfilter-dev libavdevice-dev
+  g++-mingw-w64-x86-64-posix wine64 googletest
 )
 
 install_packages() {
@@ -57,6 +61,11 @@ case "${1:-}" in
     configure_and_build "$here/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DHORAVEX_SANITIZE=ON \
       -DHORAVEX_BUILD_BENCHMARKS=OFF
     run_tests "$here/build-sanitize"
+    "$here/tools/ci/windows.sh" test "$here/build-win64"
+    ;;
+  win64)
+    install_packages
+    "$here/tools/ci/windows.sh" build "$here/build-win64"
     ;;
   bench)
     install_packages
@@ -68,7 +77,7 @@ case "${1:-}" in
     configure_and_build "$here/build"
     ;;
   *)
-    echo "usage: $0 demo|test|bench|build" >&2
+    echo "usage: $0 demo|test|bench|build|win64" >&2
     exit 2
     ;;
 esac

@@ -52,6 +52,7 @@ constexpr double kSafeReach = 1048576.0;
 // one platform exactly when it is on the other.
 constexpr double kMaxFontPixels = 4096.0;
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
+constexpr wchar_t kMeasuringFace[] = L"Arial";
 constexpr double kEllipseTolerance = 0.05;
 constexpr size_t kMaxEllipseSegments = size_t{1} << 18;
 
@@ -297,7 +298,13 @@ public:
                 flat::GdipDeleteFontFamily(family);
                 family = nullptr;
             }
-            if (flat::GdipGetGenericFontFamilySansSerif(&family) == gp::Ok &&
+            // A system without the generic family's faces (Wine without its
+            // own fonts) still has the face the clock measures with.
+            if (flat::GdipGetGenericFontFamilySansSerif(&family) != gp::Ok &&
+                flat::GdipCreateFontFamilyFromName(kMeasuringFace, nullptr, &family) != gp::Ok) {
+                family = nullptr;
+            }
+            if (family != nullptr &&
                 flat::GdipCreateFont(family, emSizePoints, style, gp::UnitPoint, &font->font_) != gp::Ok) {
                 font->font_ = nullptr;
             }
@@ -342,16 +349,35 @@ public:
         }
         touch(area);
         gp::GpStringFormat* format = nullptr;
-        if (flat::GdipCreateStringFormat(0, LANG_NEUTRAL, &format) != gp::Ok) {
+        // One line, never wrapped: a line wider than its box is centred on
+        // it and clipped, not broken.
+        if (flat::GdipCreateStringFormat(gp::StringFormatFlagsNoWrap, LANG_NEUTRAL, &format) != gp::Ok) {
             return;
         }
         flat::GdipSetStringFormatAlign(format, gp::StringAlignmentCenter);
         flat::GdipSetStringFormatLineAlign(format, gp::StringAlignmentCenter);
         const std::wstring_view line = text.substr(0, kMaxTextLength);
-        const gp::RectF layout(layoutRect.x, layoutRect.y, layoutRect.width, layoutRect.height);
+        // GDI+ leaves out a line taller or wider than its layout rectangle
+        // (Wine entirely, Windows in part), so the line is laid out in a
+        // rectangle large enough for it around the same centre, which
+        // centres it in the same place, and clipped to the given one.
+        gp::RectF needed;
+        const gp::RectF origin(0.0f, 0.0f, 0.0f, 0.0f);
+        if (flat::GdipMeasureString(graphics_, line.data(), static_cast<INT>(line.size()), gdiplusFont->font_,
+                                    &origin, format, &needed, nullptr, nullptr) != gp::Ok) {
+            needed = gp::RectF();
+        }
+        const double width = std::max(right - left, static_cast<double>(needed.Width));
+        const double height = std::max(bottom - top, static_cast<double>(needed.Height));
+        const gp::RectF layout(static_cast<gp::REAL>((left + right - width) / 2.0),
+                               static_cast<gp::REAL>((top + bottom - height) / 2.0), static_cast<gp::REAL>(width),
+                               static_cast<gp::REAL>(height));
+        flat::GdipSetClipRect(graphics_, layoutRect.x, layoutRect.y, layoutRect.width, layoutRect.height,
+                              gp::CombineModeReplace);
         const SolidBrush brush(colour);
         flat::GdipDrawString(graphics_, line.data(), static_cast<INT>(line.size()), gdiplusFont->font_, &layout,
                              format, brush.get());
+        flat::GdipResetClip(graphics_);
         flat::GdipDeleteStringFormat(format);
     }
 
