@@ -127,35 +127,50 @@ bool readPng(const std::string& path, RgbaImage& image, std::string& error) {
         return false;
     }
     const bool deep = hasDeepChannels(factory.get(), sourceFormat);
+    const WICPixelFormatGUID wanted = deep ? GUID_WICPixelFormat64bppRGBA : GUID_WICPixelFormat32bppBGRA;
+    // A source already in the wanted layout is read as it is (Wine's
+    // converter does not take 64-bit RGBA at all).
     ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.out())) ||
-        FAILED(converter->Initialize(frame.get(), deep ? GUID_WICPixelFormat64bppRGBA : GUID_WICPixelFormat32bppRGBA,
-                                     WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom))) {
-        error = "unsupported PNG layout";
-        return false;
+    IWICBitmapSource* source = frame.get();
+    if (sourceFormat != wanted) {
+        if (FAILED(factory->CreateFormatConverter(converter.out())) ||
+            FAILED(converter->Initialize(frame.get(), wanted, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                         WICBitmapPaletteTypeCustom))) {
+            error = "unsupported PNG layout";
+            return false;
+        }
+        source = converter.get();
     }
     image.resize(static_cast<int>(width), static_cast<int>(height), deep ? 16 : 8);
     const std::size_t count = image.samples.size();
     if (deep) {
         // Little-endian 16-bit samples, which is what the samples hold.
         const UINT stride = width * 8;
-        if (FAILED(converter->CopyPixels(nullptr, stride, static_cast<UINT>(count * 2),
+        if (FAILED(source->CopyPixels(nullptr, stride, static_cast<UINT>(count * 2),
                                          reinterpret_cast<BYTE*>(image.samples.data())))) {
             error = "damaged PNG";
             return false;
         }
     } else {
         std::vector<BYTE> bytes(count);
-        if (FAILED(converter->CopyPixels(nullptr, width * 4, static_cast<UINT>(count), bytes.data()))) {
+        if (FAILED(source->CopyPixels(nullptr, width * 4, static_cast<UINT>(count), bytes.data()))) {
             error = "damaged PNG";
             return false;
         }
-        for (std::size_t i = 0; i < count; ++i) image.samples[i] = bytes[i];
+        // Blue, green, red, alpha: the order every converter of the component offers.
+        for (std::size_t i = 0; i < count; i += 4) {
+            image.samples[i] = bytes[i + 2];
+            image.samples[i + 1] = bytes[i + 1];
+            image.samples[i + 2] = bytes[i];
+            image.samples[i + 3] = bytes[i + 3];
+        }
     }
     return true;
 }
 
-bool writePng(const std::string& path, const RgbaImage& image, std::string& error) {
+namespace {
+
+bool writeOnce(const std::string& path, const RgbaImage& image, bool swapDeepBytes, std::string& error) {
     if (image.width < 1 || image.height < 1 || (image.bitDepth != 8 && image.bitDepth != 16) ||
         image.samples.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4) {
         error = "nothing to write";
@@ -171,8 +186,9 @@ bool writePng(const std::string& path, const RgbaImage& image, std::string& erro
         const uint16_t* s = &image.samples[i];
         if (deep) {
             for (std::size_t c = 0; c < 4; ++c) {
-                bytes[2 * (i + c)] = static_cast<BYTE>(s[c] & 0xFF);
-                bytes[2 * (i + c) + 1] = static_cast<BYTE>(s[c] >> 8);
+                const uint16_t v = swapDeepBytes ? static_cast<uint16_t>((s[c] >> 8) | (s[c] << 8)) : s[c];
+                bytes[2 * (i + c)] = static_cast<BYTE>(v & 0xFF);
+                bytes[2 * (i + c) + 1] = static_cast<BYTE>(v >> 8);
             }
         } else {
             const uint16_t order[4] = {s[2], s[1], s[0], s[3]};
@@ -220,6 +236,23 @@ bool writePng(const std::string& path, const RgbaImage& image, std::string& erro
         std::filesystem::remove(widePath, ignored);
     }
     return written;
+}
+
+}  // namespace
+
+bool writePng(const std::string& path, const RgbaImage& image, std::string& error) {
+    if (!writeOnce(path, image, false, error)) return false;
+    if (image.bitDepth != 16) return true;
+    // Windows' PNG encoder takes 16-bit samples in the machine's order, as its
+    // decoder gives them; Wine's takes them in the file's. The file is read
+    // back once and written again the other way if its samples came out
+    // byte-swapped.
+    RgbaImage check;
+    std::string ignored;
+    if (readPng(path, check, ignored) && check.samples != image.samples) {
+        return writeOnce(path, image, true, error);
+    }
+    return true;
 }
 
 }  // namespace horavex::cli
