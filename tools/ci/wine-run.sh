@@ -16,7 +16,7 @@ mkdir -p "$(dirname "$prefix")"
     "$wine" wineboot --init >/dev/null 2>&1
     "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'Liberation Sans' /f \
       >/dev/null 2>&1
-    "$(dirname "$wine")/wineserver" -w 2>/dev/null || wineserver -w
+    "$(dirname "$wine")/wineserver" -w 2>/dev/null || wineserver -w 2>/dev/null || true
     touch "$prefix/.horavex-ready"
   fi
 ) 9>"$prefix.lock"
