@@ -49,8 +49,10 @@ constexpr double kClipGuard = 2.0;
 // to the picture; within it GDI+ takes the curve as it is.
 constexpr double kSafeReach = 1048576.0;
 // The same em size limit as the other backend, so that a font is usable on
-// one platform exactly when it is on the other.
-constexpr double kMaxFontPixels = 4096.0;
+// one platform exactly when it is on the other. Fonts above the layout limit
+// are made at that size and scaled up when measured and drawn, as there.
+constexpr double kMaxFontPixels = 1e12;
+constexpr double kMaxLayoutPixels = 4096.0;
 constexpr double kPixelsPerPoint = 96.0 / 72.0;
 constexpr wchar_t kMeasuringFace[] = L"Arial";
 constexpr double kEllipseTolerance = 0.05;
@@ -114,6 +116,8 @@ public:
 
     std::shared_ptr<GdiplusSession> session_;
     gp::GpFont* font_ = nullptr;
+    // Drawing size over the size the font was made at.
+    double scale_ = 1.0;
 };
 
 class SolidBrush {
@@ -215,6 +219,7 @@ public:
             return;
         }
         touch(area);
+        noteColour(colour);
         const SolidBrush brush(colour);
         if (withinReach(left, top) && withinReach(right, bottom)) {
             flat::GdipFillEllipse(graphics_, brush.get(), static_cast<gp::REAL>(left), static_cast<gp::REAL>(top),
@@ -251,6 +256,7 @@ public:
             return;
         }
         touch(area);
+        noteColour(colour);
         fillClipped(polygon, SolidBrush(colour));
     }
 
@@ -267,6 +273,7 @@ public:
         }
         touch(PixelArea{static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(right),
                         static_cast<int32_t>(bottom)});
+        noteColour(colour);
         const SolidBrush brush(colour);
         flat::GdipFillRectangleI(graphics_, brush.get(), static_cast<INT>(left), static_cast<INT>(top),
                                  static_cast<INT>(right - left), static_cast<INT>(bottom - top));
@@ -288,6 +295,11 @@ public:
         gp::GpFontFamily* family = nullptr;
         if (name.empty() || flat::GdipCreateFontFamilyFromName(name.c_str(), nullptr, &family) != gp::Ok) {
             family = nullptr;
+        }
+        const double layoutPixels = std::min(pixels, kMaxLayoutPixels);
+        font->scale_ = pixels / layoutPixels;
+        if (pixels > kMaxLayoutPixels) {
+            emSizePoints = static_cast<float>(kMaxLayoutPixels / kPixelsPerPoint);
         }
         const INT style = styleBits & (gp::FontStyleBold | gp::FontStyleItalic | gp::FontStyleUnderline |
                                        gp::FontStyleStrikeout);
@@ -321,11 +333,17 @@ public:
             return RectF{};
         }
         const std::wstring_view line = text.substr(0, kMaxTextLength);
-        const gp::RectF layout(origin.x, origin.y, 0.0f, 0.0f);
+        const double scale = gdiplusFont->scale_;
+        // A scaled font is measured at the origin; its box is then scaled.
+        const gp::RectF layout(scale == 1.0 ? origin.x : 0.0f, scale == 1.0 ? origin.y : 0.0f, 0.0f, 0.0f);
         gp::RectF bounds;
         if (flat::GdipMeasureString(graphics_, line.data(), static_cast<INT>(line.size()), gdiplusFont->font_,
                                     &layout, nullptr, &bounds, nullptr, nullptr) != gp::Ok) {
             return RectF{};
+        }
+        if (scale != 1.0) {
+            return RectF{origin.x, origin.y, static_cast<float>(bounds.Width * scale),
+                         static_cast<float>(bounds.Height * scale)};
         }
         return RectF{bounds.X, bounds.Y, bounds.Width, bounds.Height};
     }
@@ -348,6 +366,7 @@ public:
             return;
         }
         touch(area);
+        noteColour(colour);
         gp::GpStringFormat* format = nullptr;
         // One line, never wrapped: a line wider than its box is centred on
         // it and clipped, not broken.
@@ -367,16 +386,25 @@ public:
                                     &origin, format, &needed, nullptr, nullptr) != gp::Ok) {
             needed = gp::RectF();
         }
-        const double width = std::max(right - left, static_cast<double>(needed.Width));
-        const double height = std::max(bottom - top, static_cast<double>(needed.Height));
-        const gp::RectF layout(static_cast<gp::REAL>((left + right - width) / 2.0),
-                               static_cast<gp::REAL>((top + bottom - height) / 2.0), static_cast<gp::REAL>(width),
-                               static_cast<gp::REAL>(height));
+        // A scaled font draws through a world transform of its scale; the
+        // layout rectangle is given in the font's own units, the clip (set
+        // first) stays in pixels.
+        const double scale = gdiplusFont->scale_;
+        const double width = std::max(right - left, static_cast<double>(needed.Width) * scale);
+        const double height = std::max(bottom - top, static_cast<double>(needed.Height) * scale);
+        const gp::RectF layout(static_cast<gp::REAL>((left + right - width) / 2.0 / scale),
+                               static_cast<gp::REAL>((top + bottom - height) / 2.0 / scale),
+                               static_cast<gp::REAL>(width / scale), static_cast<gp::REAL>(height / scale));
         flat::GdipSetClipRect(graphics_, layoutRect.x, layoutRect.y, layoutRect.width, layoutRect.height,
                               gp::CombineModeReplace);
+        if (scale != 1.0) {
+            flat::GdipScaleWorldTransform(graphics_, static_cast<gp::REAL>(scale), static_cast<gp::REAL>(scale),
+                                          gp::MatrixOrderPrepend);
+        }
         const SolidBrush brush(colour);
         flat::GdipDrawString(graphics_, line.data(), static_cast<INT>(line.size()), gdiplusFont->font_, &layout,
                              format, brush.get());
+        flat::GdipResetWorldTransform(graphics_);
         flat::GdipResetClip(graphics_);
         flat::GdipDeleteStringFormat(format);
     }
@@ -386,7 +414,7 @@ public:
             return;
         }
         flat::GdipFlush(graphics_, gp::FlushIntentionSync);
-        unpremultiplyArea(*target_, dirty_);
+        unpremultiplyAreaTowards(*target_, dirty_, drawnColours_);
         dirty_ = PixelArea{};
     }
 
@@ -436,6 +464,25 @@ private:
         dirty_ = grown;
     }
 
+    // Every colour drawn with, so that finish() can give each translucent
+    // pixel back exactly the colour it was drawn in (premultiplying rounds).
+    void noteColour(Color colour) {
+        constexpr size_t kMaxColours = 16;
+        if (colour.alpha() == 0) {
+            return;
+        }
+        // Kept in the order last drawn, which decides between colours that
+        // fit a faint pixel equally well.
+        const Color rgb{colour.argb & 0x00FFFFFFu};
+        const auto known = std::find(drawnColours_.begin(), drawnColours_.end(), rgb);
+        if (known != drawnColours_.end()) {
+            drawnColours_.erase(known);
+        } else if (drawnColours_.size() >= kMaxColours) {
+            drawnColours_.erase(drawnColours_.begin());
+        }
+        drawnColours_.push_back(rgb);
+    }
+
     void fillClipped(const std::vector<PointD>& polygon, const SolidBrush& brush) {
         const ClipBox box{-kClipGuard, -kClipGuard, target_->width + kClipGuard, target_->height + kClipGuard};
         const std::vector<PointD> clipped = clipPolygon(polygon, box);
@@ -455,6 +502,7 @@ private:
     gp::GpBitmap* bitmap_ = nullptr;
     gp::GpGraphics* graphics_ = nullptr;
     const DrawingTarget* target_ = nullptr;
+    std::vector<Color> drawnColours_;
     PixelArea dirty_;
 };
 

@@ -29,7 +29,7 @@ protected:
 
 TEST_F(FontButtonOnWindows, AHostWithoutAWindowGetsTheNoDialogMessageAndTheFontReEncoded) {
     fontParam().setString("0x1B 1 0 0 0620 34 Arial");
-    EXPECT_EQ(pressFontButton(), kOfxStatOK);
+    EXPECT_EQ(pressFontButton(), kOfxStatFailed);
     EXPECT_EQ(fontParam().stringValue(), "27 1 0 0 400 34 Arial");
     const std::vector<Message> posted = messages();
     ASSERT_EQ(posted.size(), 1u);
@@ -37,7 +37,7 @@ TEST_F(FontButtonOnWindows, AHostWithoutAWindowGetsTheNoDialogMessageAndTheFontR
     EXPECT_EQ(posted[0].text, kNoFontDialogMessage);
 
     fontParam().setString("");
-    EXPECT_EQ(pressFontButton(), kOfxStatOK);
+    EXPECT_EQ(pressFontButton(), kOfxStatFailed);
     EXPECT_EQ(fontParam().stringValue(), "-27 0 0 0 400 34 Arial");
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
@@ -14,6 +15,8 @@
 namespace horavex::cli {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // Releases a COM interface when it goes out of scope.
 template <typename T>
@@ -231,28 +234,49 @@ bool writeOnce(const std::string& path, const RgbaImage& image, bool swapDeepByt
         written = SUCCEEDED(result);
         if (!written) error = hresultText("cannot write the PNG", result);
     }
-    if (!written) {
-        std::error_code ignored;
-        std::filesystem::remove(widePath, ignored);
-    }
     return written;
 }
 
 }  // namespace
 
 bool writePng(const std::string& path, const RgbaImage& image, std::string& error) {
-    if (!writeOnce(path, image, false, error)) return false;
-    if (image.bitDepth != 16) return true;
-    // Windows' PNG encoder takes 16-bit samples in the machine's order, as its
-    // decoder gives them; Wine's takes them in the file's. The file is read
-    // back once and written again the other way if its samples came out
-    // byte-swapped.
-    RgbaImage check;
-    std::string ignored;
-    if (readPng(path, check, ignored) && check.samples != image.samples) {
-        return writeOnce(path, image, true, error);
+    // Complete or not at all: written beside the target under a name of its
+    // own and moved into place at the end; only that file is ever removed.
+    const fs::path target = fs::path(path);
+    std::error_code status;
+    if (path.empty() || !target.has_filename()) {
+        error = "not a file name";
+        return false;
     }
-    return true;
+    if (fs::exists(fs::symlink_status(target, status)) && !fs::is_regular_file(fs::symlink_status(target, status))) {
+        error = "it exists and is not a regular file; it is left alone";
+        return false;
+    }
+    static std::atomic<unsigned> counter{0};
+    const fs::path temporary = target.parent_path() / (L"." + target.filename().wstring() + L"." +
+                                                       std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                                       std::to_wstring(++counter) + L".tmp");
+    const std::string temporaryName = temporary.string();
+    bool written = writeOnce(temporaryName, image, false, error);
+    if (written && image.bitDepth == 16) {
+        // Windows' PNG encoder takes 16-bit samples in the machine's order, as
+        // its decoder gives them; Wine's takes them in the file's. The file is
+        // read back once and written again the other way if its samples came
+        // out byte-swapped.
+        RgbaImage check;
+        std::string ignored;
+        if (readPng(temporaryName, check, ignored) && check.samples != image.samples) {
+            written = writeOnce(temporaryName, image, true, error);
+        }
+    }
+    if (written && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == 0) {
+        error = "cannot put the file in place (error " + std::to_string(GetLastError()) + ")";
+        written = false;
+    }
+    if (!written) {
+        fs::remove(temporary, status);
+    }
+    return written;
 }
 
 }  // namespace horavex::cli
