@@ -3,7 +3,10 @@
 #   ./horavex.sh demo    install what is missing, build, render the demo clips
 #   ./horavex.sh test    install what is missing, build and run the tests
 #                        (normally, then under AddressSanitizer + UBSan), run
-#                        the fuzzers briefly and the ThreadSanitizer test
+#                        the fuzzers briefly and the ThreadSanitizer test, then
+#                        the Win64 build under Wine
+#   ./horavex.sh win64   install what is missing and build the Win64 bundle
+#                        (build-win64/)
 #   ./horavex.sh bench   build and run the benchmarks
 #   ./horavex.sh build   install what is missing and build (build/)
 set -euo pipefail
@@ -20,6 +23,7 @@ packages=(
   libglib2.0-dev libxml2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   libavfilter-dev libavdevice-dev
   clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix wine64 googletest
 )
 
 install_packages() {
@@ -61,6 +65,11 @@ case "${1:-}" in
     run_tests "$here/build-sanitize"
     "$here/tools/ci/fuzz.sh"
     "$here/tools/ci/tsan.sh"
+    "$here/tools/ci/windows.sh" test "$here/build-win64"
+    ;;
+  win64)
+    install_packages
+    "$here/tools/ci/windows.sh" build "$here/build-win64"
     ;;
   bench)
     install_packages
@@ -72,7 +81,7 @@ case "${1:-}" in
     configure_and_build "$here/build"
     ;;
   *)
-    echo "usage: $0 demo|test|bench|build" >&2
+    echo "usage: $0 demo|test|bench|build|win64" >&2
     exit 2
     ;;
 esac

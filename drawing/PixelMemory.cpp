@@ -1,7 +1,11 @@
 #include "drawing/PixelMemory.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <limits>
 #include <mutex>
@@ -21,6 +25,47 @@
 
 namespace horavex {
 namespace {
+
+// The system's pages: committed read-write and zero, the first and last of
+// them made inaccessible as guards.
+#ifdef _WIN32
+size_t pageSize() noexcept {
+    SYSTEM_INFO info{};
+    GetSystemInfo(&info);
+    return info.dwPageSize > 0 ? static_cast<size_t>(info.dwPageSize) : 4096;
+}
+
+void* mapPages(size_t total, size_t page) noexcept {
+    void* mapping = VirtualAlloc(nullptr, total, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (mapping == nullptr) {
+        return nullptr;
+    }
+    DWORD previous = 0;
+    VirtualProtect(mapping, page, PAGE_NOACCESS, &previous);
+    VirtualProtect(static_cast<uint8_t*>(mapping) + total - page, page, PAGE_NOACCESS, &previous);
+    return mapping;
+}
+
+void unmapPages(void* mapping, size_t) noexcept { VirtualFree(mapping, 0, MEM_RELEASE); }
+#else
+size_t pageSize() noexcept {
+    const long pageResult = sysconf(_SC_PAGESIZE);
+    return pageResult > 0 ? static_cast<size_t>(pageResult) : 4096;
+}
+
+void* mapPages(size_t total, size_t page) noexcept {
+    void* mapping = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED) {
+        return nullptr;
+    }
+    auto* base = static_cast<uint8_t*>(mapping);
+    mprotect(base, page, PROT_NONE);
+    mprotect(base + total - page, page, PROT_NONE);
+    return mapping;
+}
+
+void unmapPages(void* mapping, size_t total) noexcept { munmap(mapping, total); }
+#endif
 
 // Enough for a few instances rendering at the same time; beyond it memory
 // goes back to the system.
@@ -104,8 +149,7 @@ bool PixelMemory::allocate(size_t bytes) noexcept {
     if (bytes == 0) {
         return false;
     }
-    const long pageResult = sysconf(_SC_PAGESIZE);
-    const size_t page = pageResult > 0 ? static_cast<size_t>(pageResult) : 4096;
+    const size_t page = pageSize();
     if (idleBuffers().take(bytes, *this)) {
         place(page, bytes);
         return true;
@@ -115,13 +159,10 @@ bool PixelMemory::allocate(size_t bytes) noexcept {
         return false;
     }
     const size_t total = rounded + 2 * page;
-    void* mapping = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapping == MAP_FAILED) {
+    void* mapping = mapPages(total, page);
+    if (mapping == nullptr) {
         return false;
     }
-    auto* base = static_cast<uint8_t*>(mapping);
-    mprotect(base, page, PROT_NONE);
-    mprotect(base + page + rounded, page, PROT_NONE);
     mapping_ = mapping;
     mappingBytes_ = total;
     capacity_ = rounded;
@@ -142,7 +183,7 @@ void PixelMemory::place(size_t page, size_t bytes) noexcept {
 void PixelMemory::free() noexcept {
     if (mapping_ != nullptr) {
         HORAVEX_UNPOISON(mapping_, mappingBytes_);
-        munmap(mapping_, mappingBytes_);
+        unmapPages(mapping_, mappingBytes_);
     }
     mapping_ = nullptr;
     mappingBytes_ = 0;

@@ -1,10 +1,14 @@
-// dlopen-based loading of OFX binaries and bundles.
+// Loading OFX binaries and bundles: dlopen on Linux, LoadLibraryW on Windows.
 #include "host/PluginLibrary.h"
 
 #include "ofxapi/OfxNames.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
 #include <sys/utsname.h>
+#endif
 
 #include <cstring>
 #include <system_error>
@@ -17,10 +21,44 @@ using GetFunction = OfxPlugin* (*)(int);
 
 std::string describe(const std::filesystem::path& path) { return "OFX plug-in '" + path.string() + "'"; }
 
+#ifdef _WIN32
+void* openBinary(const std::filesystem::path& binary, std::string& error) {
+    HMODULE module = LoadLibraryExW(binary.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (module == nullptr) {
+        error = "LoadLibrary failed with error " + std::to_string(GetLastError());
+    }
+    return reinterpret_cast<void*>(module);
+}
+
+void* findSymbol(void* handle, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+}
+
+void closeBinary(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
+#else
+void* openBinary(const std::filesystem::path& binary, std::string& error) {
+    dlerror();
+    void* handle = dlopen(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* message = dlerror();
+        error = message != nullptr ? message : "dlopen failed";
+    }
+    return handle;
+}
+
+void* findSymbol(void* handle, const char* name) { return dlsym(handle, name); }
+
+void closeBinary(void* handle) { dlclose(handle); }
+#endif
+
 }  // namespace
 
 std::string bundleArchitectureFolder() {
-#if defined(__x86_64__)
+#if defined(_WIN64)
+    return "Win64";
+#elif defined(_WIN32)
+    return "Win32";
+#elif defined(__x86_64__)
     return "Linux-x86-64";
 #else
     utsname name{};
@@ -57,18 +95,17 @@ PluginLibrary PluginLibrary::open(const std::filesystem::path& bundleOrBinary) {
                         "' is a directory, neither a binary nor a .ofx.bundle");
     }
 
-    dlerror();
-    library.handle_ = dlopen(binary.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string error;
+    library.handle_ = openBinary(binary, error);
     if (library.handle_ == nullptr) {
-        const char* error = dlerror();
-        throw LoadError("cannot load " + describe(bundleOrBinary) + ": " + (error ? error : "dlopen failed"));
+        throw LoadError("cannot load " + describe(bundleOrBinary) + ": " + error);
     }
 
-    void* countSymbol = dlsym(library.handle_, "OfxGetNumberOfPlugins");
+    void* countSymbol = findSymbol(library.handle_, "OfxGetNumberOfPlugins");
     if (countSymbol == nullptr) {
         throw LoadError("cannot load " + describe(bundleOrBinary) + ": missing entry point OfxGetNumberOfPlugins");
     }
-    void* getSymbol = dlsym(library.handle_, "OfxGetPlugin");
+    void* getSymbol = findSymbol(library.handle_, "OfxGetPlugin");
     if (getSymbol == nullptr) {
         throw LoadError("cannot load " + describe(bundleOrBinary) + ": missing entry point OfxGetPlugin");
     }
@@ -107,7 +144,7 @@ PluginLibrary::PluginLibrary(PluginLibrary&& other) noexcept
 
 PluginLibrary& PluginLibrary::operator=(PluginLibrary&& other) noexcept {
     if (this == &other) return *this;
-    if (handle_ != nullptr) dlclose(handle_);
+    if (handle_ != nullptr) closeBinary(handle_);
     handle_ = other.handle_;
     bundlePath_ = std::move(other.bundlePath_);
     binaryPath_ = std::move(other.binaryPath_);
@@ -117,7 +154,7 @@ PluginLibrary& PluginLibrary::operator=(PluginLibrary&& other) noexcept {
 }
 
 PluginLibrary::~PluginLibrary() {
-    if (handle_ != nullptr) dlclose(handle_);
+    if (handle_ != nullptr) closeBinary(handle_);
 }
 
 const std::filesystem::path& PluginLibrary::bundlePath() const { return bundlePath_; }

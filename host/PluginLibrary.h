@@ -1,6 +1,6 @@
 // Loading an OFX binary the way a host does: resolve the bundle layout,
-// dlopen(RTLD_NOW | RTLD_LOCAL) and look up OfxGetNumberOfPlugins and
-// OfxGetPlugin.
+// dlopen(RTLD_NOW | RTLD_LOCAL) on Linux or LoadLibraryW on Windows, and look
+// up OfxGetNumberOfPlugins and OfxGetPlugin.
 #pragma once
 
 #include "ofxapi/OfxApi.h"
@@ -19,7 +19,7 @@ public:
 };
 
 // The architecture folder of a bundle on this machine ("Linux-x86-64" on
-// x86-64 Linux, "Linux-<machine>" elsewhere).
+// x86-64 Linux, "Linux-<machine>" elsewhere, "Win64" on 64-bit Windows).
 std::string bundleArchitectureFolder();
 
 // For a directory "X.ofx.bundle": X.ofx.bundle/Contents/<arch>/X.ofx. Any

@@ -9,7 +9,7 @@
 #include "drawing/DigitalText.h"
 #include "drawing/DrawingSurface.h"
 #include "drawing/Graphics.h"
-#include "drawing/PangoTextEngine.h"
+#include "support/FontFaces.h"
 #include "drawing/RecordingGraphics.h"
 
 namespace horavex {
@@ -233,7 +233,7 @@ TEST(DigitalFixedDigits, OtherCharactersKeepTheirOwnWidthAndEmptyTextDrawsAnEmpt
 class DigitalCanvas : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        std::printf("\"Arial\" is drawn with \"%s\"\n", PangoTextEngine::instance().matchedFamily("Arial").c_str());
+        std::printf("\"Arial\" is drawn with \"%s\"\n", testing::matchedFontFamily("Arial").c_str());
     }
 
     RectF draw(std::wstring_view text, const LogFont& font, int textBase = 189) {

@@ -1,7 +1,13 @@
 // horavex-render: renders frames of the Horavex plug-in on the command line,
 // through the in-tree OFX host, for people without a host at hand, for tests
 // and for benchmarks. Run with --help for the options.
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define STDERR_FILENO 2
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,10 @@
 #include "tools/render/RenderSession.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <system_error>
@@ -19,7 +23,12 @@ bool accepted(OfxStatus status) { return status == kOfxStatOK || status == kOfxS
 // loaded: the plug-in's process-wide caches stay where they are until the
 // process ends, instead of being cut loose by dlclose.
 void keepMapped(const std::filesystem::path& binary) {
+#ifdef _WIN32
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, binary.c_str(), &module);
+#else
     dlopen(binary.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+#endif
 }
 
 }  // namespace
@@ -31,8 +40,16 @@ PluginSession::~PluginSession() {
 
 std::filesystem::path defaultBundlePath() {
     std::error_code error;
+#ifdef _WIN32
+    std::wstring name(MAX_PATH, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0 || length >= name.size()) return "Horavex.ofx.bundle";
+    name.resize(length);
+    const std::filesystem::path self(name);
+#else
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) return "Horavex.ofx.bundle";
+#endif
     return (self.parent_path() / ".." / "Horavex.ofx.bundle").lexically_normal();
 }
 

@@ -1,0 +1,18 @@
+#include "support/Platform.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace horavex::testing {
+
+bool runningUnderWine() {
+#ifdef _WIN32
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+    return false;
+#endif
+}
+
+}  // namespace horavex::testing
