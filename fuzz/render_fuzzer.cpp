@@ -238,37 +238,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     Effect& effect = in.ConsumeBool() ? *session->filter : *session->generator;
 
-    ImageSpec spec;
-    spec.bounds = imageBounds(in);
-    spec.depth = depthOf(in);
-    const int pixelBytes = 4 * bytesPerComponent(spec.depth);
-    spec.rowBytes = (spec.bounds.x2 - spec.bounds.x1) * pixelBytes + in.ConsumeIntegralInRange(0, 3) * 16;
-    spec.negativeRowBytes = in.ConsumeBool();
-    spec.pixelAspectRatio = in.ConsumeBool() ? 1.0 : anyDouble(in);
+    ImageSpec layout;
+    layout.bounds = imageBounds(in);
+    layout.depth = depthOf(in);
+    const int pixelBytes = 4 * bytesPerComponent(layout.depth);
+    layout.rowBytes = (layout.bounds.x2 - layout.bounds.x1) * pixelBytes + in.ConsumeIntegralInRange(0, 3) * 16;
+    layout.negativeRowBytes = in.ConsumeBool();
+    layout.pixelAspectRatio = in.ConsumeBool() ? 1.0 : anyDouble(in);
 
     std::shared_ptr<ImageBuffer> source;
     if (Clip* clip = effect.findClip("Source")) {
-        ImageSpec sourceSpec = spec;
+        ImageSpec sourceLayout = layout;
         if (in.ConsumeIntegralInRange(0, 7) == 0) {
             // A host that ignores the one depth the plug-in declared.
-            sourceSpec.depth = depthOf(in);
-            sourceSpec.rowBytes = 0;
+            sourceLayout.depth = depthOf(in);
+            sourceLayout.rowBytes = 0;
         }
         if (in.ConsumeBool()) {
             // A source that covers another region than the output.
             const int dx = in.ConsumeIntegralInRange(-64, 64);
             const int dy = in.ConsumeIntegralInRange(-64, 64);
-            sourceSpec.bounds = {spec.bounds.x1 + dx, spec.bounds.y1 + dy, spec.bounds.x2 + dx, spec.bounds.y2 + dy};
-            sourceSpec.negativeRowBytes = in.ConsumeBool();
+            sourceLayout.bounds = {layout.bounds.x1 + dx, layout.bounds.y1 + dy, layout.bounds.x2 + dx, layout.bounds.y2 + dy};
+            sourceLayout.negativeRowBytes = in.ConsumeBool();
         }
-        source = clip->attachImage(sourceSpec);
+        source = clip->attachImage(sourceLayout);
         source->fillBytes(std::byte{in.ConsumeIntegral<uint8_t>()});
     }
-    std::shared_ptr<ImageBuffer> output = effect.clip("Output").attachImage(spec);
+    std::shared_ptr<ImageBuffer> output = effect.clip("Output").attachImage(layout);
     output->fillBytes(std::byte{in.ConsumeIntegral<uint8_t>()});
 
     RenderArgs args;
-    args.window = renderWindow(in, spec.bounds);
+    args.window = renderWindow(in, layout.bounds);
     args.time = anyDouble(in);
     effect.properties().setDouble(kOfxImageEffectPropFrameRate, 0, anyDouble(in));
     setParams(effect, in);
@@ -277,8 +277,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::getenv("HORAVEX_FUZZ_SHOW") != nullptr) {
         // What a reproduced input asks for, to turn it into a test.
         std::fprintf(stderr, "%s %s bounds %d %d %d %d rowBytes %d%s par %g window %d %d %d %d time %g fps %g\n",
-                     effect.context().c_str(), spec.depth.c_str(), spec.bounds.x1, spec.bounds.y1, spec.bounds.x2,
-                     spec.bounds.y2, spec.rowBytes, spec.negativeRowBytes ? " negative" : "", spec.pixelAspectRatio,
+                     effect.context().c_str(), layout.depth.c_str(), layout.bounds.x1, layout.bounds.y1, layout.bounds.x2,
+                     layout.bounds.y2, layout.rowBytes, layout.negativeRowBytes ? " negative" : "", layout.pixelAspectRatio,
                      args.window.x1, args.window.y1, args.window.x2, args.window.y2, args.time,
                      effect.properties().getDouble(kOfxImageEffectPropFrameRate));
         for (Param* param : effect.params().list()) {
