@@ -82,6 +82,8 @@ HORAVEX_OFX_NAME(kOfxImageEffectPropSupportedComponents, "OfxImageEffectPropSupp
 HORAVEX_OFX_NAME(kOfxImageEffectPluginPropGrouping, "OfxImageEffectPluginPropGrouping");
 HORAVEX_OFX_NAME(kOfxImageEffectPluginRenderThreadSafety, "OfxImageEffectPluginRenderThreadSafety");
 HORAVEX_OFX_NAME(kOfxImageEffectPropSupportsTiles, "OfxImageEffectPropSupportsTiles");
+HORAVEX_OFX_NAME(kOfxImageEffectPluginPropHostFrameThreading, "OfxImageEffectPluginPropHostFrameThreading");
+HORAVEX_OFX_NAME(kOfxImageEffectRenderFullySafe, "OfxImageEffectRenderFullySafe");
 HORAVEX_OFX_NAME(kOfxImageEffectPropSupportsMultipleClipDepths, "OfxImageEffectPropMultipleClipDepths");
 HORAVEX_OFX_NAME(kOfxImageEffectPluginPropFieldRenderTwiceAlways, "OfxImageEffectPluginPropFieldRenderTwiceAlways");
 HORAVEX_OFX_NAME(kOfxImageEffectFrameVarying, "OfxImageEffectFrameVarying");

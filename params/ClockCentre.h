@@ -28,11 +28,15 @@ struct ProjectFrame {
     double y = 0.0;
     double width = 0.0;
     double height = 0.0;
+
+    friend constexpr bool operator==(const ProjectFrame&, const ProjectFrame&) noexcept = default;
 };
 
 struct CentreMapping {
     SpatialUnits units = SpatialUnits::Fraction;
     ProjectFrame frame;
+
+    friend constexpr bool operator==(const CentreMapping&, const CentreMapping&) noexcept = default;
 };
 
 // Hosts known to hand spatial parameters back as raw fractions, keyed by the

@@ -15,13 +15,19 @@ struct ChannelColour {
     int16_t green = 0;
     int16_t blue = 0;
     int16_t alpha = 0;
+
+    friend constexpr bool operator==(const ChannelColour&, const ChannelColour&) noexcept = default;
 };
+
+constexpr bool operator==(const OfxRGBAColourB& a, const OfxRGBAColourB& b) noexcept {
+    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
 
 struct ClockValues {
     int16_t clockStyle = 0;            // 0 analogue, 1 digital, 2 LED
-    double centreXPercent = 50.0;      // whole percent of the window width, from the left
-    double centreYPercent = 50.0;      // whole percent of the window height, from the top
-    double clockSizePercent = 35.0;    // diameter, percent of the window height
+    double centreXPercent = 50.0;      // whole percent of the frame width, from the left
+    double centreYPercent = 50.0;      // whole percent of the frame height, from the top
+    double clockSizePercent = 35.0;    // diameter, percent of the frame height
     int16_t startHour = 0;
     int16_t startMinute = 0;
     double startSecond = 0.0;
@@ -77,6 +83,9 @@ struct ClockValues {
     // How to read "corner1": the units the host hands it back in and the
     // project rectangle canonical values are measured against.
     CentreMapping centreMapping;
+
+    // Every field: a drawn clock is reused only for equal values.
+    friend constexpr bool operator==(const ClockValues&, const ClockValues&) noexcept = default;
 };
 
 }  // namespace horavex

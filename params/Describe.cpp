@@ -233,9 +233,13 @@ OfxStatus describe(OfxImageEffectHandle effect) {
     props.setString(kOfxImageEffectPluginPropGrouping, 0, "OFX-Quandel");
     props.setString(kOfxImageEffectPropSupportedContexts, 0, kOfxImageEffectContextGenerator);
     props.setString(kOfxImageEffectPropSupportedContexts, 1, kOfxImageEffectContextFilter);
-    // The clock is placed relative to the whole frame; a host that split the
-    // frame into tiles would otherwise get one clock per tile.
-    props.setInt(kOfxImageEffectPropSupportsTiles, 0, 0);
+    // The clock is laid out on the whole output frame, so any window of a frame
+    // renders exactly that part of it; renders of one instance share only what
+    // they hold under the instance's lock, so windows of one frame may render
+    // on several threads at once.
+    props.setInt(kOfxImageEffectPropSupportsTiles, 0, 1);
+    props.setString(kOfxImageEffectPluginRenderThreadSafety, 0, kOfxImageEffectRenderFullySafe);
+    props.setInt(kOfxImageEffectPluginPropHostFrameThreading, 0, 1);
     return kOfxStatOK;
 }
 

@@ -1,5 +1,8 @@
 #include "render/ClockGeometry.h"
 
+#include <cmath>
+#include <limits>
+
 #include "common/Saturate.h"
 #include "drawing/SaturatingMath.h"
 
@@ -35,6 +38,42 @@ OfxRectI drawRectFromArea(float x, float y, float width, float height) {
 
 OfxRectI drawRectFromArea(const RectF& drawArea) {
     return drawRectFromArea(drawArea.x, drawArea.y, drawArea.width, drawArea.height);
+}
+
+namespace {
+
+double positiveOr1(double value) {
+    return std::isfinite(value) && value > 0.0 ? value : 1.0;
+}
+
+// Down (or up) to a whole pixel, unless the value is a whole pixel but for
+// rounding in the conversion to canonical coordinates and back.
+double toPixelEdge(double value, bool up) {
+    const double nearest = std::nearbyint(value);
+    if (std::abs(value - nearest) <= 1e-6) {
+        return nearest;
+    }
+    return up ? std::ceil(value) : std::floor(value);
+}
+
+}  // namespace
+
+OfxRectI frameInPixels(const OfxRectD& region, double scaleX, double scaleY, double pixelAspectRatio) {
+    const double sx = positiveOr1(scaleX) / positiveOr1(pixelAspectRatio);
+    const double sy = positiveOr1(scaleY);
+    const double x1 = toPixelEdge(region.x1 * sx, false);
+    const double y1 = toPixelEdge(region.y1 * sy, false);
+    const double x2 = toPixelEdge(region.x2 * sx, true);
+    const double y2 = toPixelEdge(region.y2 * sy, true);
+    constexpr double low = std::numeric_limits<int32_t>::min();
+    constexpr double high = std::numeric_limits<int32_t>::max();
+    const bool usable = std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2) &&
+                        x1 < x2 && y1 < y2 && x1 >= low && y1 >= low && x2 <= high && y2 <= high;
+    if (!usable) {
+        return OfxRectI{0, 0, 0, 0};
+    }
+    return OfxRectI{static_cast<int32_t>(x1), static_cast<int32_t>(y1), static_cast<int32_t>(x2),
+                    static_cast<int32_t>(y2)};
 }
 
 }  // namespace horavex

@@ -23,7 +23,7 @@ struct ClockGeometry {
     friend constexpr bool operator==(const ClockGeometry&, const ClockGeometry&) noexcept = default;
 };
 
-// width and height are the surface's (the render window's) size. Double
+// width and height are the whole output frame's size in pixels. Double
 // arithmetic in a fixed order, truncated toward zero and clamped to 32 bits,
 // NaN giving 0:
 //   centreX  = width * centreXPercent / 100
@@ -44,5 +44,14 @@ ClockGeometry geometryOnPart(const ClockGeometry& geometry, const OfxRectI& wind
 // precision, each truncation toward zero and clamped to 32 bits, NaN giving 0.
 OfxRectI drawRectFromArea(float x, float y, float width, float height);
 OfxRectI drawRectFromArea(const RectF& drawArea);
+
+// The whole output frame in pixels of the images rendered: the output's region
+// of definition (canonical coordinates) times the render scale, x divided by
+// the pixel aspect ratio, widened to whole pixels (a corner within a millionth
+// of a pixel of a whole number is taken as that number, so a region made from
+// pixels comes back as those pixels). A scale or ratio that is not a positive
+// finite number counts as 1. Empty ({0, 0, 0, 0}) when the region is not a
+// finite, non-empty rectangle or does not fit 32-bit pixel coordinates.
+OfxRectI frameInPixels(const OfxRectD& region, double scaleX, double scaleY, double pixelAspectRatio);
 
 }  // namespace horavex

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "render/PixelAddress.h"
 #include "render/PixelMath.h"
@@ -115,12 +116,39 @@ Processor::Processor(AbortPoll abortPoll_, bool useKey_, OfxRectI drawRect_,
       srcBounds(srcBounds_),
       dstBounds(dstBounds_),
       renderWindow(renderWindow_),
+      surfaceBounds(renderWindow_),
+      inkBounds(renderWindow_),
       srcRowBytes(srcRowBytes_),
       dstRowBytes(dstRowBytes_),
       drawRowBytes(drawRowBytes_) {}
 
 void Processor::run() {
     processWindow(renderWindow);
+}
+
+void Processor::setSurface(OfxRectI bounds, OfxRectI ink) {
+    surfaceBounds = bounds;
+    // Surface pixels to image pixels, in 64 bits, cut back to the int range.
+    auto at = [](std::int32_t origin, std::int32_t offset) {
+        return static_cast<int>(clampTo(std::int64_t{origin} + offset, std::numeric_limits<int>::min(),
+                                        std::numeric_limits<int>::max()));
+    };
+    inkBounds = OfxRectI{at(bounds.x1, ink.x1), at(bounds.y1, ink.y1), at(bounds.x1, ink.x2), at(bounds.y1, ink.y2)};
+}
+
+void Processor::processBand(unsigned index, unsigned count) {
+    const OfxRectI area = intersectRects(renderWindow, dstBounds);
+    if (count == 0 || index >= count || rectIsEmpty(area)) {
+        return;
+    }
+    const std::int64_t rows = rectHeight(area);
+    auto edge = [&](unsigned k) {
+        return static_cast<int>(area.y1 + rows * static_cast<std::int64_t>(k) / static_cast<std::int64_t>(count));
+    };
+    const OfxRectI band{area.x1, edge(index), area.x2, edge(index + 1)};
+    if (!rectIsEmpty(band)) {
+        processWindow(band);
+    }
 }
 
 template <typename PIX, int max, int isFloat>
@@ -142,15 +170,21 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
     std::int64_t surfaceColumns = 0;
     std::int64_t surfaceRows = 0;
     if (drawBits != nullptr) {
-        surfaceColumns = std::min(rectWidth(renderWindow),
+        surfaceColumns = std::min(rectWidth(surfaceBounds),
                                   std::abs(std::int64_t{drawRowBytes}) /
                                       static_cast<std::int64_t>(kSurfacePixelBytes));
-        surfaceRows = rectHeight(renderWindow);
+        surfaceRows = rectHeight(surfaceBounds);
     }
-    const std::int64_t drawLeft = std::max<std::int64_t>(drawRect.x1, 0) + renderWindow.x1;
-    const std::int64_t drawRight = std::min<std::int64_t>(drawRect.x2, surfaceColumns) + renderWindow.x1;
-    const std::int64_t drawBottom = std::max<std::int64_t>(drawRect.y1, 0) + renderWindow.y1;
-    const std::int64_t drawTop = std::min<std::int64_t>(drawRect.y2, surfaceRows) + renderWindow.y1;
+    const std::int64_t drawLeft = std::max<std::int64_t>(drawRect.x1, 0) + surfaceBounds.x1;
+    const std::int64_t drawRight = std::min<std::int64_t>(drawRect.x2, surfaceColumns) + surfaceBounds.x1;
+    const std::int64_t drawBottom = std::max<std::int64_t>(drawRect.y1, 0) + surfaceBounds.y1;
+    const std::int64_t drawTop = std::min<std::int64_t>(drawRect.y2, surfaceRows) + surfaceBounds.y1;
+    // Inside the drawing rectangle but outside the ink the surface is all zero.
+    const std::int64_t inkLeft = inkBounds.x1;
+    const std::int64_t inkRight = inkBounds.x2;
+    const std::int64_t inkBottom = inkBounds.y1;
+    const std::int64_t inkTop = inkBounds.y2;
+    const bool undrawnIsKeyed = useKey && keyColour.r == 0 && keyColour.g == 0 && keyColour.b == 0;
 
     auto* const dstBytes = static_cast<unsigned char*>(dstData);
     const auto* const srcBytes = static_cast<const unsigned char*>(srcData);
@@ -166,7 +200,7 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
             return srcBytes + pixelOffset(srcBounds, static_cast<int>(x), y, srcRowBytes, kPixel);
         };
         auto drawAt = [&](std::int64_t x) {
-            return drawBits + pixelOffset(renderWindow, static_cast<int>(x), y, drawRowBytes,
+            return drawBits + pixelOffset(surfaceBounds, static_cast<int>(x), y, drawRowBytes,
                                           kSurfacePixelBytes);
         };
 
@@ -223,8 +257,28 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
             }
         };
 
+        // Undrawn pixels of the drawing rectangle: the source, or black where
+        // there is none or a black key takes them.
+        auto undrawn = [&](std::int64_t from, std::int64_t to) {
+            if (from >= to) {
+                return;
+            }
+            if (undrawnIsKeyed) {
+                std::memset(dstAt(from), 0, static_cast<std::size_t>(to - from) * kPixel);
+            } else {
+                passThrough(from, to);
+            }
+        };
+        ColumnSpan inked{drawn.end, drawn.end};
+        if (y >= inkBottom && y < inkTop) {
+            inked.begin = clampTo(inkLeft, drawn.begin, drawn.end);
+            inked.end = clampTo(inkRight, inked.begin, drawn.end);
+        }
+
         passThrough(rowBegin, drawn.begin);
-        composite(drawn.begin, drawn.end);
+        undrawn(drawn.begin, inked.begin);
+        composite(inked.begin, inked.end);
+        undrawn(inked.end, drawn.end);
         passThrough(drawn.end, rowEnd);
     }
 }
@@ -258,6 +312,42 @@ bool runProcessorForDepth(int bitDepth, AbortPoll abortPoll, bool useKey, OfxRec
                                        srcData, srcBounds, srcRowBytes, dstData, dstBounds,
                                        dstRowBytes, drawRowBytes, renderWindow);
             processor.run();
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+bool runProcessorForDepth(int bitDepth, const CompositeJob& job, unsigned bands, const BandRunner& runner) {
+    auto run = [&](auto& processor) {
+        processor.setSurface(job.surfaceBounds, job.ink);
+        if (bands < 2 || !runner) {
+            processor.run();
+            return;
+        }
+        runner(bands, [&processor, bands](unsigned band) { processor.processBand(band, bands); });
+    };
+    switch (bitDepth) {
+        case 8: {
+            ProcessRGBA8 processor(job.abortPoll, job.useKey, job.drawRect, job.keyColour, job.drawBits, job.srcData,
+                                   job.srcBounds, job.srcRowBytes, job.dstData, job.dstBounds, job.dstRowBytes,
+                                   job.drawRowBytes, job.renderWindow);
+            run(processor);
+            return true;
+        }
+        case 16: {
+            ProcessRGBA16 processor(job.abortPoll, job.useKey, job.drawRect, job.keyColour, job.drawBits,
+                                    job.srcData, job.srcBounds, job.srcRowBytes, job.dstData, job.dstBounds,
+                                    job.dstRowBytes, job.drawRowBytes, job.renderWindow);
+            run(processor);
+            return true;
+        }
+        case 32: {
+            ProcessRGBAFloat processor(job.abortPoll, job.useKey, job.drawRect, job.keyColour, job.drawBits,
+                                       job.srcData, job.srcBounds, job.srcRowBytes, job.dstData, job.dstBounds,
+                                       job.dstRowBytes, job.drawRowBytes, job.renderWindow);
+            run(processor);
             return true;
         }
         default:

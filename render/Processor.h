@@ -1,14 +1,16 @@
 // Lays the drawing surface of one render call into the host's output image,
 // over the source clip or over transparent black, with optional keying.
 //
-// Coordinates: the surface is as large as the render window and its column i,
-// row j (rows upward from the bottom, its memory order) is the image pixel
-// (renderWindow.x1 + i, renderWindow.y1 + j). drawRect is given in surface
-// pixels; only its part inside the surface is ever read.
+// Coordinates: the surface covers an image rectangle, the render window unless
+// setSurface says otherwise (the render action lays the clock out on the whole
+// frame), and its column i, row j (rows upward from the bottom, its memory
+// order) is the image pixel (x1 + i, y1 + j) of that rectangle. drawRect is
+// given in surface pixels; only its part inside the surface is ever read.
 #pragma once
 
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "ofxapi/OfxApi.h"
 
@@ -26,6 +28,17 @@ public:
 
     // The whole render window, in one call on the calling thread.
     void run();
+
+    // The surface covers `bounds` (image pixels) instead of the render window,
+    // and only its pixels inside `ink` (surface columns and rows) may be
+    // non-zero: the rest of the drawing rectangle is handled as undrawn
+    // without reading the surface.
+    void setSurface(OfxRectI bounds, OfxRectI ink);
+
+    // Band `index` of `count` bands of rows of the render window, split as
+    // evenly as rows allow; the bands together are the window, and doing them
+    // in any order, on any threads, gives the pixels run() gives.
+    void processBand(unsigned index, unsigned count);
 
     // Processes the part of window that lies inside dstBounds, bottom row first.
     virtual void processWindow(const OfxRectI& window) = 0;
@@ -48,6 +61,8 @@ protected:
     OfxRectI srcBounds;
     OfxRectI dstBounds;
     OfxRectI renderWindow;
+    OfxRectI surfaceBounds;  // the image pixels the surface covers
+    OfxRectI inkBounds;      // image pixels where the surface may be non-zero
     int srcRowBytes;
     int dstRowBytes;
     int drawRowBytes;
@@ -102,5 +117,33 @@ bool runProcessorForDepth(int bitDepth, AbortPoll abortPoll, bool useKey, OfxRec
                           const void* srcData, OfxRectI srcBounds, int srcRowBytes, void* dstData,
                           OfxRectI dstBounds, int dstRowBytes, int drawRowBytes,
                           OfxRectI renderWindow);
+
+// Runs work(band) once for every band in [0, bands), perhaps on several
+// threads at once, and returns when all are done.
+using BandRunner = std::function<void(unsigned bands, const std::function<void(unsigned band)>& work)>;
+
+// One composite of a drawn clock into an output image.
+struct CompositeJob {
+    AbortPoll abortPoll;
+    bool useKey = false;
+    OfxRectI drawRect{0, 0, 0, 0};
+    OfxRGBAColourB keyColour{0, 0, 0, 0};
+    const unsigned char* drawBits = nullptr;
+    int drawRowBytes = 0;
+    OfxRectI surfaceBounds{0, 0, 0, 0};
+    OfxRectI ink{0, 0, 0, 0};  // surface pixels
+    const void* srcData = nullptr;
+    OfxRectI srcBounds{0, 0, 0, 0};
+    int srcRowBytes = 0;
+    void* dstData = nullptr;
+    OfxRectI dstBounds{0, 0, 0, 0};
+    int dstRowBytes = 0;
+    OfxRectI renderWindow{0, 0, 0, 0};
+};
+
+// runProcessorForDepth for a job, its render window cut into `bands` bands of
+// rows handed to `runner` (all on the calling thread when bands < 2 or there
+// is no runner).
+bool runProcessorForDepth(int bitDepth, const CompositeJob& job, unsigned bands, const BandRunner& runner);
 
 }  // namespace horavex

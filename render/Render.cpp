@@ -13,6 +13,7 @@
 #include "params/FontParam.h"
 #include "params/Snapshot.h"
 #include "render/ClockGeometry.h"
+#include "render/ClockPicture.h"
 #include "render/DrawClock.h"
 #include "render/HostFrame.h"
 #include "render/ImageChecks.h"
@@ -22,20 +23,20 @@
 #include "shell/Exceptions.h"
 #include "shell/ImageAccess.h"
 #include "shell/Instance.h"
+#include "shell/MultiThreadAccess.h"
 
 namespace horavex {
 
 namespace {
 
-// Gives the fetched images back (source first) and frees the surface on every
-// way out of a render, exceptions included.
+// Gives the fetched images back (source first) on every way out of a render,
+// exceptions included.
 class RenderResources {
 public:
-    RenderResources(const HostSuites& suites, ClockInstanceData& record) : suites_(suites), record_(record) {}
+    explicit RenderResources(const HostSuites& suites) : suites_(suites) {}
     ~RenderResources() {
         release(source);
         release(output);
-        record_.surface.reset();
     }
     RenderResources(const RenderResources&) = delete;
     RenderResources& operator=(const RenderResources&) = delete;
@@ -52,13 +53,41 @@ private:
     }
 
     const HostSuites& suites_;
-    ClockInstanceData& record_;
 };
 
-// The window's extent, never negative and never overflowing.
+// A rectangle's extent, never negative and never overflowing.
 int32_t extent(int32_t low, int32_t high) {
     const int64_t size = int64_t{high} - int64_t{low};
     return static_cast<int32_t>(std::clamp<int64_t>(size, 0, std::numeric_limits<int32_t>::max()));
+}
+
+// The whole output frame in the pixels of the images rendered: the output
+// clip's region of definition, or, when the host cannot say, the output
+// image's bounds.
+OfxRectI outputFrame(const HostSuites& suites, OfxImageClipHandle outputClip,
+                     double time, const PropertySetRef& args, double pixelAspectRatio, const OfxRectI& imageBounds) {
+    OfxRectD region{0.0, 0.0, 0.0, 0.0};
+    const bool known = outputClip != nullptr &&
+                       suites.imageEffectSuite->clipGetRegionOfDefinition(outputClip, time, &region) == kOfxStatOK;
+    const OfxRectI frame = known ? frameInPixels(region, args.getDouble(kOfxImageEffectPropRenderScale, 0, 1.0),
+                                                 args.getDouble(kOfxImageEffectPropRenderScale, 1, 1.0),
+                                                 pixelAspectRatio)
+                                 : OfxRectI{0, 0, 0, 0};
+    return rectIsEmpty(frame) ? imageBounds : frame;
+}
+
+// Compositing a window this large is worth splitting across the host's CPUs.
+constexpr int64_t kPixelsWorthThreads = int64_t{1} << 17;
+constexpr int64_t kMinRowsPerBand = 16;
+
+unsigned bandsFor(const HostSuites& suites, const OfxRectI& window, const OfxRectI& bounds) {
+    const OfxRectI area = intersectRects(window, bounds);
+    const int64_t rows = rectHeight(area);
+    if (rows * rectWidth(area) < kPixelsWorthThreads) {
+        return 1;
+    }
+    const int64_t threads = hostThreadCount(suites);
+    return static_cast<unsigned>(std::clamp<int64_t>(std::min(threads, rows / kMinRowsPerBand), 1, threads));
 }
 
 }  // namespace
@@ -75,7 +104,7 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
     const auto window = args.getIntN<4>(kOfxImageEffectPropRenderWindow);
     const OfxRectI renderWindow{window[0], window[1], window[2], window[3]};
 
-    RenderResources resources(suites, *record);
+    RenderResources resources(suites);
     try {
         resources.output = fetchClipImage(suites, record->outputClip, time);
         if (resources.output.imageProps == nullptr) {
@@ -98,59 +127,69 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         return kOfxStatErrImageFormat;
     }
 
-    // The clock is laid out on the whole window, but only the window's part
-    // inside the output is drawn and written.
-    const int32_t width = extent(renderWindow.x1, renderWindow.x2);
-    const int32_t height = extent(renderWindow.y1, renderWindow.y2);
-    OfxRectI written = intersectRects(renderWindow, resources.output.rect);
-    if (rectIsEmpty(written)) {
-        written = OfxRectI{renderWindow.x1, renderWindow.y1, renderWindow.x1, renderWindow.y1};
-    }
-    const int32_t writtenWidth = extent(written.x1, written.x2);
-    const int32_t writtenHeight = extent(written.y1, written.y2);
-
-    // The render scale is deliberately not applied: the clock is laid out in
-    // the pixels of the image it is drawn into.
-    ClockValues& values = record->values;
-    values.renderScaleX = 1.0;
-    values.renderScaleY = 1.0;
-    values.pixelAspectRatio =
+    const double pixelAspectRatio =
         instance.wrap(resources.output.imageProps).getDouble(kOfxImagePropPixelAspectRatio, 0, 1.0);
-    values.centreMapping = readCentreMapping(instance, resources.output, values.pixelAspectRatio);
-    takeSnapshot(suites, *record, time);
+    // The clock is laid out on the whole frame, whatever part of it this
+    // call renders, so that windows of one frame fit together.
+    const OfxRectI frame =
+        outputFrame(suites, record->outputClip, time, args, pixelAspectRatio, resources.output.rect);
+    const int32_t frameWidth = extent(frame.x1, frame.x2);
+    const int32_t frameHeight = extent(frame.y1, frame.y2);
 
-    RectF drawArea{0.0f, 0.0f, static_cast<float>(writtenWidth), static_cast<float>(writtenHeight)};
-    LogFont font{};
-    readFont(suites, effect, font);
-    const double frameRate = readFrameRate(instance, *record);
-    const ShownTime shown = computeShownTime(time, frameRate, values);
-    const ClockValues drawn = drawingValues(values, shown);
-    const ClockGeometry geometry =
-        geometryOnPart(computeClockGeometry(width, height, values), renderWindow, written);
+    std::shared_ptr<const ClockPicture> picture;
+    bool useKey = false;
+    OfxRGBAColourB keyColour{0, 0, 0, 0};
+    {
+        const std::lock_guard<std::mutex> guard(record->renderLock);
+        // The render scale is deliberately not applied: the clock is laid out
+        // in the pixels of the image it is drawn into.
+        ClockValues& values = record->values;
+        values.renderScaleX = 1.0;
+        values.renderScaleY = 1.0;
+        values.pixelAspectRatio = pixelAspectRatio;
+        values.centreMapping = readCentreMapping(instance, resources.output, values.pixelAspectRatio);
+        takeSnapshot(suites, *record, time);
 
-    record->surfaceDC = nullptr;
-    record->surface = std::make_unique<DrawingSurface>();
-    const DrawingTarget* target = record->surface->create(writtenWidth, writtenHeight, 32, false);
-    record->surfaceDC = const_cast<DrawingTarget*>(target);
-    if (target == nullptr && writtenWidth > 0 && writtenHeight > 0) {
-        return kOfxStatErrMemory;
+        LogFont font{};
+        readFont(suites, effect, font);
+        const double frameRate = readFrameRate(instance, *record);
+        const ShownTime shown = computeShownTime(time, frameRate, values);
+        std::wstring text;
+        if (styleShowsText(values.clockStyle)) {
+            text = renderTimeText(suites, effect, values.digitalFormat, shown);
+        }
+        useKey = values.keyMode != 0;
+        keyColour = values.keyColour;
+        if (frameWidth > 0 && frameHeight > 0) {
+            const ClockValues drawn = drawingValues(values, shown);
+            picture = record->clockCache->obtain(clockKey(drawn, font, frameWidth, frameHeight, text, shown), shown);
+            if (picture == nullptr) {
+                return kOfxStatErrMemory;
+            }
+        }
+    }
+    if (picture == nullptr) {
+        return kOfxStatOK;
     }
 
-    std::wstring text;
-    if (styleShowsText(values.clockStyle)) {
-        text = renderTimeText(suites, effect, values.digitalFormat, shown);
-    }
-
-    if (target != nullptr) {
-        drawArea = drawClock(*target, ClockScene{drawn, geometry, shown, text, font}, drawArea);
-        const OfxRectI drawRect = drawRectFromArea(drawArea.x, drawArea.y, drawArea.width, drawArea.height);
-        const bool useKey = values.keyMode != 0;
-        AbortPoll poll = [&instance] { return instance.aborted(); };
-        runProcessorForDepth(resources.output.bitDepth, std::move(poll), useKey, drawRect, values.keyColour,
-                             record->surface->pixels(), resources.source.data, resources.source.rect,
-                             resources.source.rowBytes, resources.output.data, resources.output.rect,
-                             resources.output.rowBytes, static_cast<int>(record->surface->rowBytes()), written);
-    }
+    CompositeJob job;
+    job.abortPoll = [&instance] { return instance.aborted(); };
+    job.useKey = useKey;
+    job.drawRect = drawRectFromArea(picture->drawArea);
+    job.keyColour = keyColour;
+    job.drawBits = picture->surface.pixels();
+    job.drawRowBytes = static_cast<int>(picture->surface.rowBytes());
+    job.surfaceBounds = frame;
+    job.ink = picture->ink;
+    job.srcData = resources.source.data;
+    job.srcBounds = resources.source.rect;
+    job.srcRowBytes = resources.source.rowBytes;
+    job.dstData = resources.output.data;
+    job.dstBounds = resources.output.rect;
+    job.dstRowBytes = resources.output.rowBytes;
+    job.renderWindow = renderWindow;
+    const unsigned bands = bandsFor(suites, renderWindow, resources.output.rect);
+    runProcessorForDepth(resources.output.bitDepth, job, bands, bands > 1 ? hostBandRunner(suites) : BandRunner{});
     return kOfxStatOK;
 }
 

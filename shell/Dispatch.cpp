@@ -4,6 +4,7 @@
 #include <exception>
 #include <new>
 
+#include "drawing/WarmUp.h"
 #include "ofxapi/OfxNames.h"
 #include "params/Describe.h"
 #include "params/InstanceChanged.h"
@@ -19,7 +20,13 @@ namespace {
 using Handler = OfxStatus (*)(OfxImageEffectHandle, OfxPropertySetHandle, OfxPropertySetHandle);
 
 OfxStatus describeAction(OfxImageEffectHandle effect, OfxPropertySetHandle, OfxPropertySetHandle) {
-    return describe(effect);
+    const OfxStatus status = describe(effect);
+    // Hosts describe once, long before the first render: the fonts and the
+    // rasteriser are made ready here so that the first frame does not wait.
+    if (status == kOfxStatOK) {
+        warmUpDrawing();
+    }
+    return status;
 }
 OfxStatus describeInContextAction(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPropertySetHandle) {
     return describeInContext(effect, inArgs);

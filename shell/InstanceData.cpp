@@ -1,10 +1,11 @@
 #include "shell/InstanceData.h"
 
 #include "drawing/DrawingSurface.h"
+#include "render/ClockPicture.h"
 
 namespace horavex {
 
-ClockInstanceData::ClockInstanceData() = default;
+ClockInstanceData::ClockInstanceData() : clockCache(std::make_unique<ClockCache>()) {}
 ClockInstanceData::~ClockInstanceData() = default;
 
 }  // namespace horavex

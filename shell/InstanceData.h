@@ -1,15 +1,17 @@
 // The record each effect instance carries from create-instance to
-// destroy-instance: its context, clip and parameter handles, the drawing
-// surface of a render under way and the parameter snapshot.
+// destroy-instance: its context, clip and parameter handles, the parameter
+// snapshot and the last clock it drew.
 #pragma once
 
 #include <memory>
+#include <mutex>
 
 #include "ofxapi/OfxApi.h"
 #include "params/ClockValues.h"
 
 namespace horavex {
 
+class ClockCache;
 class DrawingSurface;
 
 enum ContextKind : int32_t { kGeneratorContext = 0, kFilterContext = 1, kOtherContext = 2 };
@@ -71,11 +73,18 @@ struct ClockInstanceData {
     OfxImageClipHandle sourceClip = nullptr;
     OfxImageClipHandle outputClip = nullptr;
     ParamHandles params;
-    // The surface of the render under way; null between renders.
+    // Renders draw into a picture of their own (the clock cache's), so these
+    // stay null; kept for code that looks at them between renders.
     std::unique_ptr<DrawingSurface> surface;
-    // Borrowed from `surface`; meaningful only while `surface` is set.
     void* surfaceDC = nullptr;
+    // Renders of one instance may run at the same time (windows of one frame
+    // on several threads): the snapshot, the font read and the clock cache
+    // are used under this lock, the compositing outside it.
+    std::mutex renderLock;
     ClockValues values;
+    // The last clock drawn, reused while its inputs stay the same; freed
+    // with the instance.
+    std::unique_ptr<ClockCache> clockCache;
 };
 
 }  // namespace horavex

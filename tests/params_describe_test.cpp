@@ -290,13 +290,17 @@ TEST(Describe, SetsThePluginPropertiesInOrder) {
     EXPECT_EQ(props.getInt(kOfxImageEffectPluginPropFieldRenderTwiceAlways), 0);
     EXPECT_EQ(props.getInt(kOfxImageEffectFrameVarying), 1);
     EXPECT_EQ(props.getInt(kOfxImageEffectPropSupportsMultipleClipDepths), 0);
-    // Whole frames only: the clock is laid out relative to the render window.
-    EXPECT_EQ(props.getInt(kOfxImageEffectPropSupportsTiles), 0);
+    // Any window of a frame, on several threads at once: the clock is laid out
+    // on the whole frame and the instance's shared state is locked.
+    EXPECT_EQ(props.getInt(kOfxImageEffectPropSupportsTiles), 1);
+    EXPECT_EQ(props.getString(kOfxImageEffectPluginRenderThreadSafety), kOfxImageEffectRenderFullySafe);
+    EXPECT_EQ(props.getInt(kOfxImageEffectPluginPropHostFrameThreading), 1);
     const std::vector<std::string> expectedOrder = {
         kOfxImageEffectPluginPropFieldRenderTwiceAlways, kOfxImageEffectFrameVarying,
         kOfxImageEffectPropSupportsMultipleClipDepths,   kOfxImageEffectPropSupportedPixelDepths,
         kOfxPropLabel,                                   kOfxImageEffectPluginPropGrouping,
         kOfxImageEffectPropSupportedContexts,            kOfxImageEffectPropSupportsTiles,
+        kOfxImageEffectPluginRenderThreadSafety,         kOfxImageEffectPluginPropHostFrameThreading,
     };
     EXPECT_EQ(props.setOrder(), expectedOrder);
 }

@@ -179,5 +179,42 @@ TEST(DrawRectFromArea, UnusableNumbersSaturate) {
     EXPECT_EQ(n.y2, 0);
 }
 
+struct FrameCase {
+    const char* name;
+    OfxRectD region;
+    double scaleX;
+    double scaleY;
+    double aspect;
+    OfxRectI frame;
+};
+
+TEST(FrameInPixels, CanonicalRegionToPixelsOfTheRenderedImages) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const FrameCase cases[] = {
+        {"plain", {0, 0, 1920, 1080}, 1, 1, 1, {0, 0, 1920, 1080}},
+        {"offset", {-30, 20, 290, 200}, 1, 1, 1, {-30, 20, 290, 200}},
+        {"half scale", {0, 0, 1920, 1080}, 0.5, 0.5, 1, {0, 0, 960, 540}},
+        {"wide pixels", {0, 0, 1920, 1080}, 1, 1, 2, {0, 0, 960, 1080}},
+        // 720 pixels of ratio 1.0926 and back come to 720.0000000001.
+        {"ratio round trip", {0, 0, 720 * 1.0926, 480}, 1, 1, 1.0926, {0, 0, 720, 480}},
+        {"partial pixels enclosed", {0.5, 0.25, 10.5, 9.75}, 1, 1, 1, {0, 0, 11, 10}},
+        {"bad scale and ratio count as 1", {0, 0, 64, 36}, nan, -2, 0, {0, 0, 64, 36}},
+        {"empty", {10, 10, 10, 20}, 1, 1, 1, {0, 0, 0, 0}},
+        {"inverted", {10, 10, 0, 20}, 1, 1, 1, {0, 0, 0, 0}},
+        {"not finite", {0, 0, inf, 20}, 1, 1, 1, {0, 0, 0, 0}},
+        {"NaN", {nan, 0, 20, 20}, 1, 1, 1, {0, 0, 0, 0}},
+        {"beyond 32 bits", {0, 0, 3e9, 20}, 1, 1, 1, {0, 0, 0, 0}},
+    };
+    for (const FrameCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const OfxRectI frame = frameInPixels(c.region, c.scaleX, c.scaleY, c.aspect);
+        EXPECT_EQ(frame.x1, c.frame.x1);
+        EXPECT_EQ(frame.y1, c.frame.y1);
+        EXPECT_EQ(frame.x2, c.frame.x2);
+        EXPECT_EQ(frame.y2, c.frame.y2);
+    }
+}
+
 }  // namespace
 }  // namespace horavex

@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "shell/InstanceData.h"
 #include "support/HostBuilders.h"
@@ -199,21 +200,46 @@ TEST(RenderResources, EveryRenderGivesBackItsImagesAndFreesItsSurface) {
     EXPECT_EQ(static_cast<const ClockInstanceData*>(session.effect->instanceData())->surface, nullptr);
 }
 
+// The clock is laid out on the frame (here the image), whatever the window:
+// a window of the whole integer range gives the image what a window equal to
+// it gives.
 TEST(RenderResources, AWindowOfTheWholeIntegerRangeDrawsOnlyWhatLiesInTheImage) {
     PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 4, 4}));
+    ASSERT_EQ(session.effect->render(0.0, {0, 0, 4, 4}), kOfxStatOK);
+    const std::vector<std::byte> exact(images.output->memory(), images.output->memory() + images.output->memorySize());
+    fillImage(*images.output, Rgba{0, 0, 1, 1});
+    const OfxRectI huge{std::numeric_limits<int>::min(), std::numeric_limits<int>::min(),
+                        std::numeric_limits<int>::max(), std::numeric_limits<int>::max()};
+    EXPECT_EQ(session.effect->render(0.0, huge), kOfxStatOK);
+    EXPECT_EQ(session.host->images().outstanding(), 0u);
+    EXPECT_TRUE(std::equal(exact.begin(), exact.end(), images.output->memory()));
+}
+
+TEST(RenderResources, AFrameTooLargeToDrawInReportsOutOfMemory) {
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 4, 4}));
+    fillImage(*images.output, Rgba{0, 0, 1, 1});
+    session.effect->clip("Output").setRegionOfDefinition({0.0, 0.0, 2.0e9, 2.0e9});
+    EXPECT_EQ(session.effect->render(0.0, {0, 0, 4, 4}), kOfxStatErrMemory);
+    EXPECT_EQ(session.host->images().outstanding(), 0u);
+    EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 4, 4}, Rgba{0, 0, 1, 1}), 0u);
+}
+
+TEST(RenderResources, AHugeWindowOverASmallFrameWritesOnlyTheImage) {
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    session.effect->param("ClockChoice").setInt(kNoStyle);
     FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 4, 4}));
     fillImage(*images.output, Rgba{0, 0, 1, 1});
     const OfxRectI huge{std::numeric_limits<int>::min(), std::numeric_limits<int>::min(),
                         std::numeric_limits<int>::max(), std::numeric_limits<int>::max()};
     EXPECT_EQ(session.effect->render(0.0, huge), kOfxStatOK);
     EXPECT_EQ(session.host->images().outstanding(), 0u);
-    // The clock sits a billion pixels away: the image is transparent black.
     EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 4, 4}, Rgba{0, 0, 0, 0}), 0u);
 }
 
-// The surface spans the window's part inside the image, whatever the window:
-// a window two billion rows tall over a 64x36 image costs a 64x36 surface
-// and draws the part of its clock that falls on the image.
+// A window two billion rows tall over a 64x36 image costs a surface of the
+// frame and draws the image what a window equal to it would.
 TEST(RenderResources, AWindowFarLargerThanTheImageIsDrawnWhereItMeetsTheImage) {
     const OfxRectI bounds{0, 0, 64, 36};
     const OfxRectI tall{0, -(1 << 30), 64, 1 << 30};
@@ -222,19 +248,22 @@ TEST(RenderResources, AWindowFarLargerThanTheImageIsDrawnWhereItMeetsTheImage) {
         PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
         session.effect->param("ClockChoice").setInt(style);
         FrameImages images = attachFrame(*session.effect, imageSpec(bounds));
+        ASSERT_EQ(session.effect->render(0.0, bounds), kOfxStatOK);
+        const std::vector<std::byte> exact(images.output->memory(),
+                                           images.output->memory() + images.output->memorySize());
+        fillImage(*images.output, Rgba{0, 0, 1, 1});
         ASSERT_EQ(session.effect->render(0.0, tall), kOfxStatOK);
-        // The centre lies on the image's bottom row; the dial (radius about
-        // 3.7e8) or the background box covers all of it.
-        EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 64, 36}, Rgba{0, 0, 0, 0}), 64u * 36u);
+        EXPECT_TRUE(std::equal(exact.begin(), exact.end(), images.output->memory()));
     }
 
-    // A window that reaches past the image on every side draws the image's
-    // part of the same picture a window equal to it would.
+    // An image that holds only part of the frame gets that part of the same
+    // picture, whatever window reaches past it.
     PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
     session.effect->param("ClockChoice").setInt(0);
     FrameImages whole = attachFrame(*session.effect, imageSpec({-40, -30, 104, 66}));
     ASSERT_EQ(session.effect->render(0.0, {-40, -30, 104, 66}), kOfxStatOK);
     FrameImages part = attachFrame(*session.effect, imageSpec(bounds));
+    session.effect->clip("Output").setRegionOfDefinition({-40.0, -30.0, 104.0, 66.0});
     ASSERT_EQ(session.effect->render(0.0, {-40, -30, 104, 66}), kOfxStatOK);
     EXPECT_EQ(countDifferences(*whole.output, *part.output, bounds), 0u);
 }

@@ -1,0 +1,74 @@
+#include "render/ClockPicture.h"
+
+#include <cstring>
+
+#include "render/DrawClock.h"
+
+namespace horavex {
+
+bool sameClock(const ClockKey& a, const ClockKey& b) noexcept {
+    return a.values == b.values && std::memcmp(&a.font, &b.font, sizeof a.font) == 0 &&
+           a.frameWidth == b.frameWidth && a.frameHeight == b.frameHeight && a.text == b.text &&
+           a.hours == b.hours && a.minutes == b.minutes && a.seconds == b.seconds && a.isSpan == b.isSpan &&
+           a.negative == b.negative && a.overtime == b.overtime;
+}
+
+ClockKey clockKey(const ClockValues& values, const LogFont& font, int32_t frameWidth, int32_t frameHeight,
+                  const std::wstring& text, const ShownTime& shown) {
+    ClockKey key;
+    key.values = values;
+    key.font = font;
+    key.frameWidth = frameWidth;
+    key.frameHeight = frameHeight;
+    key.isSpan = shown.isSpan;
+    key.negative = shown.negative;
+    key.overtime = shown.overtime;
+    if (styleShowsText(values.clockStyle)) {
+        key.text = text;
+    } else if (values.clockStyle == kAnalogueStyle) {
+        key.hours = shown.hours;
+        key.minutes = shown.minutes;
+        key.seconds = shown.seconds;
+    }
+    return key;
+}
+
+std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const ShownTime& shown) {
+    auto picture = std::make_shared<ClockPicture>();
+    const DrawingTarget* target = picture->surface.create(key.frameWidth, key.frameHeight, 32, false);
+    if (target == nullptr) {
+        return nullptr;
+    }
+    const RectF whole{0.0f, 0.0f, static_cast<float>(key.frameWidth), static_cast<float>(key.frameHeight)};
+    const ClockGeometry geometry = computeClockGeometry(key.frameWidth, key.frameHeight, key.values);
+    picture->drawArea = drawClock(*target, ClockScene{key.values, geometry, shown, key.text, key.font}, whole);
+    // Drawing rows count down from the top, memory rows up from the bottom.
+    const PixelArea& written = target->written;
+    if (!written.empty()) {
+        picture->ink = OfxRectI{written.left, key.frameHeight - written.bottom, written.right,
+                                key.frameHeight - written.top};
+    }
+    return picture;
+}
+
+std::shared_ptr<const ClockPicture> ClockCache::obtain(const ClockKey& key, const ShownTime& shown) {
+    if (picture_ != nullptr && sameClock(key, key_)) {
+        return picture_;
+    }
+    // The old picture goes first: its memory may serve the new one.
+    picture_.reset();
+    std::shared_ptr<const ClockPicture> picture = drawClockPicture(key, shown);
+    if (picture != nullptr) {
+        ++drawn_;
+        key_ = key;
+        picture_ = picture;
+    }
+    return picture;
+}
+
+void ClockCache::clear() noexcept {
+    picture_.reset();
+    key_ = ClockKey{};
+}
+
+}  // namespace horavex

@@ -1,0 +1,235 @@
+// A frame rendered as several windows, one after the other or on several
+// threads at once, gives to the bit the pixels of the whole-frame render; the
+// last clock drawn is reused only while nothing that decides it changes; large
+// windows are composited on the host's threads with the same result.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "render/ClockPicture.h"
+#include "shell/InstanceData.h"
+#include "support/HostBuilders.h"
+
+namespace horavex::host::testing {
+namespace {
+
+// Off the origin, so that a layout taken from a window would move the clock.
+constexpr OfxRectI kFrame{-30, 20, 290, 200};
+
+// `count` windows that tile `frame`, of uneven sizes: rows of columns.
+std::vector<OfxRectI> cutIntoWindows(const OfxRectI& frame, int count) {
+    int rows = 1;
+    while ((rows + 1) * (rows + 1) <= count) {
+        ++rows;
+    }
+    std::vector<OfxRectI> windows;
+    const int height = frame.y2 - frame.y1;
+    const int width = frame.x2 - frame.x1;
+    auto cut = [](int from, int size, int k, int parts) {
+        // Even cuts moved by a few pixels, never past a neighbour.
+        const int even = from + size * k / parts;
+        return k == 0 || k == parts ? even : even + (k * 7) % 5 - 2;
+    };
+    for (int r = 0; r < rows; ++r) {
+        const int columns = count / rows + (r < count % rows ? 1 : 0);
+        for (int c = 0; c < columns; ++c) {
+            windows.push_back(OfxRectI{cut(frame.x1, width, c, columns), cut(frame.y1, height, r, rows),
+                                       cut(frame.x1, width, c + 1, columns), cut(frame.y1, height, r + 1, rows)});
+        }
+    }
+    return windows;
+}
+
+std::vector<std::byte> bytesOf(const ImageBuffer& image) {
+    return {image.memory(), image.memory() + image.memorySize()};
+}
+
+struct WindowCase {
+    const char* context;
+    const char* depth;
+    int style;
+    int keying;  // 0 none, 1 the main colour, 2 black (undrawn pixels keyed too)
+};
+
+std::string caseName(const WindowCase& c) {
+    return std::string(c.context) + " " + c.depth + " style " + std::to_string(c.style) + " key " +
+           std::to_string(c.keying);
+}
+
+std::vector<WindowCase> windowCases() {
+    std::vector<WindowCase> cases;
+    for (const char* depth : {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat}) {
+        for (int style : {0, 1, 2}) {
+            cases.push_back({kOfxImageEffectContextGenerator, depth, style, 0});
+            for (int keying : {0, 1, 2}) {
+                cases.push_back({kOfxImageEffectContextFilter, depth, style, keying});
+            }
+        }
+    }
+    return cases;
+}
+
+PluginSession clockSession(const WindowCase& c, FrameImages& images, HostConfig config = {}) {
+    PluginSession session = loadEffect(c.context, pluginBundlePath(), EffectConfig{}, config);
+    Effect& e = *session.effect;
+    images = attachFrame(e, imageSpec(kFrame, c.depth));
+    if (images.source) {
+        fillPattern(*images.source, 5);
+    }
+    e.param("ClockChoice").setInt(c.style);
+    // 35 % across and 60 % up a 1920x1080 project, in canonical coordinates.
+    e.param("corner1").setDoubleN({672.0, 648.0});
+    e.param("ClockSize").setDouble(0.6);
+    e.param("Dig Clock Format").setInt(3);  // hh:mm:ss
+    e.param("Start Hour").setInt(10);
+    e.param("Start Minute").setInt(9);
+    e.param("Main Colour").setDoubleN({1.0, 0.5, 0.0, 0.8});
+    e.param("Background Colour").setDoubleN({0.0, 0.2, 1.0, 0.6});
+    if (c.keying != 0) {
+        e.param("Use Key Colour").setInt(1);
+        e.param("Key Colour").setDoubleN(c.keying == 1 ? std::vector<double>{1.0, 0.5, 0.0, 1.0}
+                                                       : std::vector<double>{0.0, 0.0, 0.0, 1.0});
+    }
+    return session;
+}
+
+TEST(RenderWindows, AnyCutOfTheFrameGivesTheWholeFrameRenderToTheBit) {
+    for (const WindowCase& c : windowCases()) {
+        SCOPED_TRACE(caseName(c));
+        FrameImages images;
+        PluginSession session = clockSession(c, images);
+        ASSERT_EQ(session.effect->render(3.0, kFrame), kOfxStatOK);
+        const std::vector<std::byte> whole = bytesOf(*images.output);
+        if (!images.source) {
+            // The clock lies inside the frame, so the windows have some of it to share.
+            EXPECT_GT(countPixelsNot(*images.output, kFrame, Rgba{0, 0, 0, 0}), 1000u);
+        }
+        for (int count : {1, 3, 7, 16}) {
+            SCOPED_TRACE(count);
+            const std::vector<OfxRectI> windows = cutIntoWindows(kFrame, count);
+            ASSERT_EQ(windows.size(), static_cast<size_t>(count));
+            images.output->fillBytes(std::byte{0x5A});
+            for (const OfxRectI& window : windows) {
+                ASSERT_EQ(session.effect->render(3.0, window), kOfxStatOK);
+            }
+            EXPECT_TRUE(bytesOf(*images.output) == whole);
+        }
+        // A fresh instance that renders only windows, never the whole frame.
+        FrameImages fresh;
+        PluginSession windowsOnly = clockSession(c, fresh);
+        for (const OfxRectI& window : cutIntoWindows(kFrame, 7)) {
+            ASSERT_EQ(windowsOnly.effect->render(3.0, window), kOfxStatOK);
+        }
+        EXPECT_TRUE(bytesOf(*fresh.output) == whole);
+    }
+}
+
+TEST(RenderWindows, WindowsRenderedOnSeveralThreadsAtOnceFitTogether) {
+    for (const WindowCase& c : {WindowCase{kOfxImageEffectContextFilter, kOfxBitDepthFloat, 1, 1},
+                                WindowCase{kOfxImageEffectContextGenerator, kOfxBitDepthByte, 0, 0},
+                                WindowCase{kOfxImageEffectContextFilter, kOfxBitDepthByte, 2, 2}}) {
+        SCOPED_TRACE(caseName(c));
+        FrameImages images;
+        PluginSession session = clockSession(c, images);
+        ASSERT_EQ(session.effect->render(7.0, kFrame), kOfxStatOK);
+        const std::vector<std::byte> whole = bytesOf(*images.output);
+
+        FrameImages threaded;
+        PluginSession fresh = clockSession(c, threaded);
+        const std::vector<OfxRectI> windows = cutIntoWindows(kFrame, 16);
+        std::vector<OfxStatus> statuses(windows.size(), kOfxStatErrUnknown);
+        std::vector<std::thread> threads;
+        for (size_t i = 0; i < windows.size(); ++i) {
+            threads.emplace_back([&, i] { statuses[i] = fresh.effect->render(7.0, windows[i]); });
+        }
+        for (std::thread& t : threads) {
+            t.join();
+        }
+        EXPECT_EQ(std::count(statuses.begin(), statuses.end(), kOfxStatOK), static_cast<long>(windows.size()));
+        EXPECT_TRUE(bytesOf(*threaded.output) == whole);
+        EXPECT_EQ(fresh.host->images().outstanding(), 0u);
+    }
+}
+
+const ClockCache& cacheOf(const Effect& effect) {
+    return *static_cast<const ClockInstanceData*>(effect.instanceData())->clockCache;
+}
+
+TEST(RenderReuse, ASecondsClockIsDrawnOncePerSecondAndReusedToTheBit) {
+    for (int style : {0, 1, 2}) {
+        SCOPED_TRACE(style);
+        const WindowCase c{kOfxImageEffectContextFilter, kOfxBitDepthByte, style, 0};
+        FrameImages images;
+        PluginSession session = clockSession(c, images);
+        for (int frame = 0; frame < 100; ++frame) {
+            ASSERT_EQ(session.effect->render(frame, kFrame), kOfxStatOK);
+        }
+        // 25 frames per second: seconds 0 to 3.
+        EXPECT_EQ(cacheOf(*session.effect).drawn(), 4u);
+        const std::vector<std::byte> reused = bytesOf(*images.output);
+
+        FrameImages freshImages;
+        PluginSession fresh = clockSession(c, freshImages);
+        ASSERT_EQ(fresh.effect->render(99.0, kFrame), kOfxStatOK);
+        EXPECT_TRUE(bytesOf(*freshImages.output) == reused);
+    }
+}
+
+TEST(RenderReuse, EveryInputThatDecidesTheClockDrawsItAgain) {
+    struct Change {
+        const char* what;
+        void (*apply)(Effect&, FrameImages&);
+    };
+    const Change changes[] = {
+        {"colour", [](Effect& e, FrameImages&) { e.param("Main Colour").setDoubleN({0.0, 1.0, 0.0, 1.0}); }},
+        {"size", [](Effect& e, FrameImages&) { e.param("ClockSize").setDouble(0.3); }},
+        // Canonical coordinates, as a standard host hands them back.
+        {"centre", [](Effect& e, FrameImages&) { e.param("corner1").setDoubleN({800.0, 500.0}); }},
+        {"format", [](Effect& e, FrameImages&) { e.param("Dig Clock Format").setInt(4); }},
+        {"font", [](Effect& e, FrameImages&) { e.param("FontParam").setString("40 0 0 0 700 34 Arial"); }},
+        {"frame",
+         [](Effect& e, FrameImages& images) { images = attachFrame(e, imageSpec({0, 0, 200, 120})); }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        const WindowCase c{kOfxImageEffectContextGenerator, kOfxBitDepthByte, 1, 0};
+        FrameImages images;
+        PluginSession session = clockSession(c, images);
+        ASSERT_EQ(session.effect->render(0.0, kFrame), kOfxStatOK);
+        ASSERT_EQ(session.effect->render(1.0, kFrame), kOfxStatOK);
+        EXPECT_EQ(cacheOf(*session.effect).drawn(), 1u);
+        change.apply(*session.effect, images);
+        ASSERT_EQ(session.effect->render(2.0, kFrame), kOfxStatOK);
+        EXPECT_EQ(cacheOf(*session.effect).drawn(), 2u);
+    }
+}
+
+TEST(RenderThreads, LargeWindowsAreCompositedOnTheHostsThreadsWithTheSameResult) {
+    constexpr OfxRectI kLarge{0, 0, 640, 360};
+    for (const char* depth : {kOfxBitDepthByte, kOfxBitDepthFloat}) {
+        SCOPED_TRACE(depth);
+        std::vector<std::byte> results[2];
+        for (unsigned cpus : {1u, 4u}) {
+            HostConfig config;
+            config.threaded = true;
+            config.cpuCount = cpus;
+            PluginSession session = loadEffect(kOfxImageEffectContextFilter, pluginBundlePath(), EffectConfig{}, config);
+            FrameImages images = attachFrame(*session.effect, imageSpec(kLarge, depth));
+            fillPattern(*images.source, 9);
+            session.effect->param("ClockChoice").setInt(2);
+            session.effect->param("ClockSize").setDouble(0.8);
+            session.host->calls().clear();
+            ASSERT_EQ(session.effect->render(0.0, kLarge), kOfxStatOK);
+            EXPECT_EQ(session.host->calls().count("multiThread"), cpus > 1 ? 1u : 0u);
+            results[cpus > 1 ? 1 : 0] = bytesOf(*images.output);
+        }
+        EXPECT_TRUE(results[0] == results[1]);
+    }
+}
+
+}  // namespace
+}  // namespace horavex::host::testing
