@@ -369,6 +369,20 @@ TEST(RenderCliArguments, BadCommandLinesSayWhatIsWrong) {
     EXPECT_EQ(parse({"--help"}).options.mode, Mode::Help);
 }
 
+TEST(RenderCliArguments, CompressionLevelsAndTheRawStream) {
+    EXPECT_EQ(parse({"--out", "o.png"}).options.compression, kDefaultCompression);
+    EXPECT_EQ(parse({"--out", "o.png", "--compression", "9"}).options.compression, 9);
+    EXPECT_EQ(parse({"--out", "o.png", "--compression=0"}).options.compression, 0);
+    for (const char* bad : {"10", "-1", "1.5", "fast"}) {
+        EXPECT_THAT(parse({"--out", "o.png", "--compression", bad}).error, HasSubstr("--compression")) << bad;
+    }
+    // One stream holds every frame: no #### needed.
+    const ParseResult raw = parse({"--frames", "0-9", "--out", "-"});
+    ASSERT_TRUE(raw.ok()) << raw.error;
+    EXPECT_TRUE(writesRawStream(raw.options));
+    EXPECT_FALSE(writesRawStream(parse({"--out", "o.png"}).options));
+}
+
 // ---------------------------------------------------------------------------
 // Parameter values and the panel
 
@@ -957,9 +971,10 @@ TEST(RenderCliProgram, OutputPathsAreReplacedWholeOrNotAtAll) {
     EXPECT_EQ(device.exitCode, 4);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
+    // "-" is the raw stream on the standard output, never a file of that name.
     const RunResult stream = runProgram({"--size", "16x16", "--out", "-"}, ProcessSetup{dir.path().string(), -1});
-    EXPECT_EQ(stream.exitCode, 4);
-    EXPECT_THAT(stream.err, HasSubstr("standard output"));
+    EXPECT_EQ(stream.exitCode, 0) << stream.err;
+    EXPECT_EQ(stream.out.size(), 16u * 16u * 4u);
     EXPECT_FALSE(fs::exists(dir.path() / "-"));
 
     // A good write replaces the regular file and leaves no temporary behind.
@@ -1004,6 +1019,36 @@ TEST(RenderCliProgram, ProgressOnRequest) {
     const RunResult r = runProgram({"--size", "16x16", "--frames", "0-1", "--progress", "--out", dir / "p_#.png"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_THAT(r.err, AllOf(HasSubstr("frame 2 of 2"), HasSubstr("fps")));
+}
+
+TEST(RenderCliProgram, TheRawStreamHoldsThePngFramesPixelsInOrder) {
+    const TempDir dir;
+    // LED digits of the frame counter: every frame differs from the one before.
+    const std::vector<std::string> common{"--size", "160x90", "--frames", "0-2", "--set", "ClockChoice=2", "--set", "Dig Clock Format=10",
+                                          "--set", "ClockSize=0.9"};
+    std::vector<std::string> pngArgs = common;
+    pngArgs.insert(pngArgs.end(), {"--out", dir / "p_#.png", "--compression", "9"});
+    ASSERT_EQ(runProgram(pngArgs).exitCode, 0);
+    std::vector<std::string> rawArgs = common;
+    rawArgs.insert(rawArgs.end(), {"--out", "-"});
+    const RunResult raw = runProgram(rawArgs);
+    ASSERT_EQ(raw.exitCode, 0) << raw.err;
+    const std::size_t frameBytes = 160 * 90 * 4;
+    ASSERT_EQ(raw.out.size(), 3 * frameBytes);
+    for (int frame = 0; frame < 3; ++frame) {
+        const RgbaImage picture = readPicture(dir / ("p_" + std::to_string(frame) + ".png"));
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < frameBytes; ++i) {
+            differing += static_cast<unsigned char>(raw.out[frame * frameBytes + i]) != picture.samples[i];
+        }
+        EXPECT_EQ(differing, 0u) << "frame " << frame;
+    }
+    EXPECT_NE(raw.out.substr(0, frameBytes), raw.out.substr(frameBytes, frameBytes));
+
+    // Deeper frames: two bytes a sample, low byte first.
+    const RunResult deep = runProgram({"--size", "8x4", "--depth", "float", "--out", "-"});
+    ASSERT_EQ(deep.exitCode, 0) << deep.err;
+    EXPECT_EQ(deep.out.size(), 8u * 4 * 4 * 2);
 }
 
 #ifdef HORAVEX_HOST_TEST_MODULE_DIR

@@ -19,7 +19,7 @@ constexpr std::array kOptions{
     OptionSpec{"--fps", true},         OptionSpec{"--par", true},      OptionSpec{"--source", true},
     OptionSpec{"--set", true},         OptionSpec{"--out", true},      OptionSpec{"--list-params", false},
     OptionSpec{"--text", false},       OptionSpec{"--progress", false}, OptionSpec{"--quiet", false},
-    OptionSpec{"--help", false},
+    OptionSpec{"--help", false},       OptionSpec{"--compression", true},
 };
 
 const OptionSpec* findOption(std::string_view name) {
@@ -88,8 +88,14 @@ std::string applyValue(Options& o, std::string_view name, const std::string& val
         o.settings.push_back(
             {std::string(trimBlanks(std::string_view(value).substr(0, equals))), value.substr(equals + 1)});
     } else if (name == "--out") {
-        if (value.empty()) return bad("a file name pattern such as clock_####.png");
+        if (value.empty()) return bad("a file name pattern such as clock_####.png, or - for a raw stream");
         o.out = value;
+    } else if (name == "--compression") {
+        const std::optional<double> level = parseNumber(value);
+        if (!level || *level < 0.0 || *level > 9.0 || *level != static_cast<int>(*level)) {
+            return bad("a whole number from 0 (fastest) to 9 (smallest files)");
+        }
+        o.compression = static_cast<int>(*level);
     }
     return {};
 }
@@ -107,7 +113,7 @@ std::string checkCombinations(const Options& o) {
     }
     if (o.mode != Mode::Render) return {};
     if (!o.out) return "no --out given: say where to write the frames, e.g. --out clock_####.png";
-    if (o.frames.count() > 1 && !hasFramePlaceholder(*o.out)) {
+    if (o.frames.count() > 1 && !writesRawStream(o) && !hasFramePlaceholder(*o.out)) {
         return joinText({"--out ", inQuotes(*o.out), " has no #### for the frame number, but ",
                          std::to_string(o.frames.count()), " frames are to be written"});
     }
@@ -115,6 +121,10 @@ std::string checkCombinations(const Options& o) {
 }
 
 }  // namespace
+
+bool writesRawStream(const Options& options) {
+    return options.out && *options.out == kRawStreamOut;
+}
 
 Context Options::resolvedContext() const {
     if (context) return *context;
@@ -211,7 +221,14 @@ Options:
                         strings as they are
   --out PATTERN         PNG files to write; #### becomes the frame number,
                         zero-padded to the number of #. 8-bit frames give
-                        8-bit PNG, 16-bit and float frames 16-bit PNG
+                        8-bit PNG, 16-bit and float frames 16-bit PNG.
+                        Frames are encoded on all CPUs at once
+  --out -               a raw stream on the standard output instead: each
+                        frame's straight RGBA pixels, rows from the top, 8
+                        bits a sample for 8-bit frames, else 16 bits little
+                        endian (ffmpeg's rgba / rgba64le)
+  --compression N       PNG compression from 0 (fastest) to 9 (smallest
+                        files); default 1
   --list-params         show the parameters as a host's panel would
   --text                print "frame time-text" lines instead of rendering
   --progress, --quiet   always / never show progress (default: only when

@@ -14,6 +14,11 @@ namespace horavex::cli {
 
 inline constexpr const char kProgramName[] = "horavex-render";
 inline constexpr const char kDefaultPluginId[] = "de.quandel.horavex";
+// --out - : raw frames on the standard output.
+inline constexpr const char kRawStreamOut[] = "-";
+// Fast by default: level 1 makes files a little larger than 6 in a fraction
+// of the time.
+inline constexpr int kDefaultCompression = 1;
 
 enum class Mode { Render, ListParams, Text, Help };
 enum class Context { Generator, Filter };
@@ -41,6 +46,7 @@ struct Options {
     std::optional<std::string> source;
     std::vector<Setting> settings;
     std::optional<std::string> out;
+    int compression = kDefaultCompression;
     ProgressMode progress = ProgressMode::Auto;
 
     Context resolvedContext() const;
@@ -61,6 +67,9 @@ struct ParseResult {
 ParseResult parseArguments(const std::vector<std::string>& args);
 
 std::string usageText();
+
+// True for --out -.
+bool writesRawStream(const Options& options);
 
 const char* contextName(Context context);  // "generator" or "filter"
 const char* ofxContextName(Context context);

@@ -33,10 +33,11 @@ bool readPng(const std::string& path, RgbaImage& image, std::string& error);
 
 // An RGBA PNG of the image's bit depth, written as writeFileAtomically
 // writes: complete or not at all, never over anything but a regular file.
-// Returns false with `error` saying why.
-bool writePng(const std::string& path, const RgbaImage& image, std::string& error);
+// zlib compression `level` 0 to 9 (6 is libpng's usual; 3 writes frames by
+// the hundred at a fair size). Returns false with `error` saying why.
+bool writePng(const std::string& path, const RgbaImage& image, std::string& error, int level = 3);
 
 // The same PNG into an open file (left open).
-bool writePng(std::FILE* file, const RgbaImage& image, std::string& error);
+bool writePng(std::FILE* file, const RgbaImage& image, std::string& error, int level = 3);
 
 }  // namespace horavex::cli

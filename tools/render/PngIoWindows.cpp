@@ -239,7 +239,8 @@ bool writeOnce(const std::string& path, const RgbaImage& image, bool swapDeepByt
 
 }  // namespace
 
-bool writePng(const std::string& path, const RgbaImage& image, std::string& error) {
+bool writePng(const std::string& path, const RgbaImage& image, std::string& error, int /*level*/) {
+    // The Windows Imaging Component offers no zlib level: `level` is not used.
     // Complete or not at all: written beside the target under a name of its
     // own and moved into place at the end; only that file is ever removed.
     const fs::path target = fs::path(path);

@@ -1,12 +1,12 @@
 #include "tools/render/RenderFrames.h"
 
-#include <filesystem>
+#include <cstdio>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "host/Clip.h"
 #include "ofxapi/OfxNames.h"
+#include "tools/render/FrameWriter.h"
 #include "tools/render/PixelTransfer.h"
 #include "tools/render/Progress.h"
 #include "tools/render/RenderSession.h"
@@ -42,23 +42,6 @@ void checkSourceSize(const RgbaImage& picture, const std::string& path, FrameSiz
         throw CliError(kExitBadCommandLine,
                        joinText({"the source ", inQuotes(path), " is ", sizeText(picture.width, picture.height), ", not ",
                                  sizeText(size.width, size.height), " like the frames"}));
-    }
-}
-
-void writeFrame(const host::ImageBuffer& output, const std::string& path) {
-    if (path == "-") {
-        throw CliError(kExitFile, "cannot write PNG frames to the standard output (--out -); name a file");
-    }
-    const std::filesystem::path file(path);
-    std::error_code error;
-    if (file.has_parent_path()) std::filesystem::create_directories(file.parent_path(), error);
-    if (error) {
-        throw CliError(kExitFile, joinText({"cannot write ", inQuotes(path), ": cannot make the folder ",
-                                            inQuotes(file.parent_path().string()), ": ", error.message()}));
-    }
-    std::string reason;
-    if (!writePng(path, imageToRgba(output), reason)) {
-        throw CliError(kExitFile, joinText({"cannot write ", inQuotes(path), ": ", reason}));
     }
 }
 
@@ -123,6 +106,11 @@ void renderFrames(host::Effect& effect, const Options& options, FrameSize size,
     const std::shared_ptr<host::ImageBuffer> output = effect.clip(kOfxImageEffectOutputClipName).attachImage(layout);
     const bool sourcePerFrame = source && options.source && hasFramePlaceholder(*options.source);
 
+    FrameWriter writer(writesRawStream(options) ? std::function<std::string(int64_t)>{}
+                                                : [&options](int64_t frame) {
+                                                      return expandFramePattern(*options.out, frame);
+                                                  },
+                       options.compression, writesRawStream(options) ? stdout : nullptr);
     Progress progress(options.frames.count(), showProgress);
     const SequenceScope sequence(effect, options.frames);
     for (int64_t frame = options.frames.first; frame <= options.frames.last; ++frame) {
@@ -143,10 +131,11 @@ void renderFrames(host::Effect& effect, const Options& options, FrameSize size,
             throw CliError(kExitRenderFailed, joinText({"frame ", std::to_string(frame), ": the render returned ",
                                                         describeStatus(status)}));
         }
-        writeFrame(*output, expandFramePattern(*options.out, frame));
+        writer.write(frame, *output);
         forgetFrame(effect);
         progress.frameDone();
     }
+    writer.finish();
     progress.finish();
 }
 

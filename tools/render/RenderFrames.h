@@ -1,5 +1,6 @@
 // The render loop: give the instance its images, render each frame as one
-// sequence, and write each output image as a PNG file.
+// sequence, and write each output image as a PNG file (encoded on other
+// threads while the next frames render) or into the raw stream.
 #pragma once
 
 #include <optional>

@@ -74,7 +74,10 @@ PluginSession openSession(const std::filesystem::path& bundle, const std::string
         throw CliError(kExitBundle, joinText({inQuotes(bundle.string()), " has no plug-in ", inQuotes(pluginId), holds}));
     }
 
-    session.host = std::make_unique<host::Host>();
+    // Large frames are composited on every CPU through the multi-thread suite.
+    host::HostConfig hostConfig;
+    hostConfig.threaded = true;
+    session.host = std::make_unique<host::Host>(hostConfig);
     // The program never reads the call log, which would grow with every frame.
     session.host->calls().setEnabled(false);
     try {

@@ -1,0 +1,56 @@
+// Writing rendered frames at the speed they are rendered: each frame's
+// pixels are converted and encoded on a thread of its own, several frames at
+// once (as many as the machine has CPUs), while the next frames render. PNG
+// files go to their names; a raw stream goes to the standard output, frames
+// in order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/Image.h"
+#include "tools/render/PngIo.h"
+
+namespace horavex::cli {
+
+// The raw stream's bytes of one picture: straight RGBA, rows from the top,
+// one byte a sample at bit depth 8, else two bytes little endian.
+std::vector<unsigned char> rawFrameBytes(const RgbaImage& picture);
+
+class FrameWriter {
+public:
+    // `pathOf(frame)` names a frame's PNG file; without one (the raw stream)
+    // frames go to `rawOut`. `inFlight` frames are worked on at most at once,
+    // 0 meaning one more than the machine's CPUs.
+    FrameWriter(std::function<std::string(int64_t)> pathOf, int compression, std::FILE* rawOut,
+                unsigned inFlight = 0);
+    // Waits for the frames under way; reports nothing.
+    ~FrameWriter();
+    FrameWriter(const FrameWriter&) = delete;
+    FrameWriter& operator=(const FrameWriter&) = delete;
+
+    // Takes a copy of the output image and returns once the copy is made
+    // (after waiting for the oldest frame when enough are under way).
+    // Throws CliError(kExitFile) for a frame that could not be written.
+    void write(int64_t frame, const host::ImageBuffer& output);
+    // Waits for every frame; throws like write().
+    void finish();
+
+private:
+    void completeOldest();
+
+    std::function<std::string(int64_t)> pathOf_;
+    int compression_;
+    std::FILE* rawOut_;
+    unsigned inFlight_;
+    // Each frame's raw bytes (empty for PNG files), or its failure.
+    std::deque<std::future<std::vector<unsigned char>>> pending_;
+};
+
+}  // namespace horavex::cli
