@@ -5,6 +5,7 @@
 #include <system_error>
 #include <thread>
 
+#include "ofxapi/OfxNames.h"
 #include "tools/render/PixelTransfer.h"
 #include "tools/render/RenderSession.h"
 #include "tools/render/ValueParsing.h"
@@ -12,10 +13,11 @@
 namespace horavex::cli {
 namespace {
 
-std::shared_ptr<host::ImageBuffer> copyOf(const host::ImageBuffer& image) {
-    auto copy = std::make_shared<host::ImageBuffer>(image.format());
+void copyInto(const host::ImageBuffer& image, std::shared_ptr<host::ImageBuffer>& copy) {
+    if (copy == nullptr || copy->memorySize() != image.memorySize()) {
+        copy = std::make_shared<host::ImageBuffer>(image.format());
+    }
     std::memcpy(copy->memory(), image.memory(), image.memorySize());
-    return copy;
 }
 
 void writePngFrame(const host::ImageBuffer& output, const std::string& path, int compression) {
@@ -53,6 +55,21 @@ std::vector<unsigned char> rawFrameBytes(const RgbaImage& picture) {
     return bytes;
 }
 
+void rawFrameBytes(const host::ImageBuffer& image, std::vector<unsigned char>& bytes) {
+    if (image.format().depth != kOfxBitDepthByte) {
+        bytes = rawFrameBytes(imageToRgba(image));
+        return;
+    }
+    const int width = image.width();
+    const int height = image.height();
+    bytes.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    const OfxRectI& b = image.bounds();
+    for (int row = 0; row < height; ++row) {
+        const auto* in = reinterpret_cast<const uint8_t*>(image.address(b.x1, b.y2 - 1 - row));
+        straightenByteRow(in, bytes.data() + static_cast<std::size_t>(row) * width * 4, width);
+    }
+}
+
 FrameWriter::FrameWriter(std::function<std::string(int64_t)> pathOf, int compression, std::FILE* rawOut,
                          unsigned inFlight)
     : pathOf_(std::move(pathOf)), compression_(compression), rawOut_(rawOut), inFlight_(inFlight) {
@@ -72,17 +89,24 @@ void FrameWriter::write(int64_t frame, const host::ImageBuffer& output) {
     while (pending_.size() >= inFlight_) {
         completeOldest();
     }
-    std::shared_ptr<host::ImageBuffer> copy = copyOf(output);
+    Done work;
+    if (!spare_.empty()) {
+        work = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    copyInto(output, work.copy);
     if (pathOf_) {
         std::string path = pathOf_(frame);
         const int compression = compression_;
-        pending_.push_back(std::async(std::launch::async, [copy, path, compression] {
-            writePngFrame(*copy, path, compression);
-            return std::vector<unsigned char>{};
+        pending_.push_back(std::async(std::launch::async, [work = std::move(work), path, compression]() mutable {
+            writePngFrame(*work.copy, path, compression);
+            return std::move(work);
         }));
     } else {
-        pending_.push_back(
-            std::async(std::launch::async, [copy] { return rawFrameBytes(imageToRgba(*copy)); }));
+        pending_.push_back(std::async(std::launch::async, [work = std::move(work)]() mutable {
+            rawFrameBytes(*work.copy, work.bytes);
+            return std::move(work);
+        }));
     }
 }
 
@@ -96,12 +120,14 @@ void FrameWriter::finish() {
 }
 
 void FrameWriter::completeOldest() {
-    std::future<std::vector<unsigned char>> oldest = std::move(pending_.front());
+    std::future<Done> oldest = std::move(pending_.front());
     pending_.pop_front();
-    const std::vector<unsigned char> bytes = oldest.get();
+    Done done = oldest.get();
+    const std::vector<unsigned char>& bytes = done.bytes;
     if (rawOut_ != nullptr && !bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), rawOut_) != bytes.size()) {
         throw CliError(kExitFile, "cannot write to the standard output");
     }
+    spare_.push_back(std::move(done));
 }
 
 }  // namespace horavex::cli

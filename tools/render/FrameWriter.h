@@ -22,6 +22,8 @@ namespace horavex::cli {
 // The raw stream's bytes of one picture: straight RGBA, rows from the top,
 // one byte a sample at bit depth 8, else two bytes little endian.
 std::vector<unsigned char> rawFrameBytes(const RgbaImage& picture);
+// The same from an output image, into `bytes` (resized as needed).
+void rawFrameBytes(const host::ImageBuffer& image, std::vector<unsigned char>& bytes);
 
 class FrameWriter {
 public:
@@ -43,14 +45,22 @@ public:
     void finish();
 
 private:
+    // What a frame's work hands back: its image copy and raw bytes, for the
+    // next frames to reuse (fresh frame-sized memory costs page faults).
+    struct Done {
+        std::shared_ptr<host::ImageBuffer> copy;
+        std::vector<unsigned char> bytes;
+    };
+
     void completeOldest();
 
     std::function<std::string(int64_t)> pathOf_;
     int compression_;
     std::FILE* rawOut_;
     unsigned inFlight_;
-    // Each frame's raw bytes (empty for PNG files), or its failure.
-    std::deque<std::future<std::vector<unsigned char>>> pending_;
+    // Each frame's result in order, or its failure.
+    std::deque<std::future<Done>> pending_;
+    std::vector<Done> spare_;
 };
 
 }  // namespace horavex::cli

@@ -3,6 +3,8 @@
 // PNG pictures are straight RGBA with rows from the top.
 #pragma once
 
+#include <cstdint>
+
 #include "host/Image.h"
 #include "tools/render/PngIo.h"
 
@@ -12,6 +14,10 @@ namespace horavex::cli {
 // (float channels clamped to 0..1, NaN as 0). Colour under zero alpha
 // becomes 0.
 RgbaImage imageToRgba(const host::ImageBuffer& image);
+
+// One row of premultiplied 8-bit RGBA pixels as straight 8-bit RGBA, rounded
+// as imageToRgba rounds.
+void straightenByteRow(const uint8_t* premultiplied, uint8_t* straight, int width);
 
 // The picture must be as large as the image (std::invalid_argument
 // otherwise); any picture depth into any image depth.

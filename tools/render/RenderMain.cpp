@@ -6,6 +6,7 @@
 #define isatty _isatty
 #define STDERR_FILENO 2
 #else
+#include <malloc.h>
 #include <unistd.h>
 #endif
 
@@ -131,6 +132,13 @@ int run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     using namespace horavex::cli;
+    // Every frame takes and gives back buffers of a frame's size; left to
+    // itself the C library maps fresh pages for each, and faulting them in
+    // costs more than rendering. Keep them in the heap for the next frame.
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 512 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1024 << 20);
+#endif
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     try {
