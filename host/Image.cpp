@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 namespace horavex::host {
 namespace {
@@ -86,7 +87,7 @@ std::byte* ImageBuffer::address(int x, int y) const {
 }
 
 void ImageBuffer::fillBytes(std::byte value) {
-    for (std::size_t i = 0; i < size_; ++i) memory_[i] = value;
+    if (size_ > 0) std::memset(memory_.get(), static_cast<int>(value), size_);
 }
 
 void ImageBuffer::checkPixelSize(std::size_t size) const {
