@@ -172,6 +172,33 @@ void threads4k(benchmark::State& state) {
     runRenders(state, setup);
 }
 
+// The wait a fresh process sees: loading and describing (where the fonts
+// are made ready) and then the first 1920x1080 render of each style. Only
+// meaningful as the first thing a process does:
+//   horavex_bench_render --benchmark_filter=firstFrame
+void firstFrame(benchmark::State& state) {
+    for (auto _ : state) {
+        auto start = Clock::now();
+        PluginSession session = loadEffect(kOfxImageEffectContextFilter);
+        const double loadMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        const OfxRectI bounds{0, 0, 1920, 1080};
+        FrameImages images = attachFrame(*session.effect, imageSpec(bounds));
+        fillPattern(*images.source, 5);
+        session.effect->param("ClockChoice").setInt(static_cast<int>(state.range(0)));
+        start = Clock::now();
+        if (session.effect->render(0.0, bounds) != kOfxStatOK) {
+            state.SkipWithError("render failed");
+            break;
+        }
+        const double renderMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        state.SetIterationTime(renderMs / 1e3);
+        state.counters["load_describe_create_ms"] = loadMs;
+        state.counters["first_render_ms"] = renderMs;
+    }
+}
+
+BENCHMARK(firstFrame)->ArgName("style")->DenseRange(0, 2)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+
 BENCHMARK(renderFrame)
     ->ArgNames({"4k", "float", "filter", "style", "cold"})
     ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}, {0, 1, 2}, {kHot, kCold}})
