@@ -1,6 +1,7 @@
 #include "render/Render.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -75,6 +76,16 @@ OfxRectI outputFrame(const HostSuites& suites, OfxImageClipHandle outputClip,
                                  : OfxRectI{0, 0, 0, 0};
     return rectIsEmpty(frame) ? imageBounds : frame;
 }
+
+// The host is asked whether it is aborting once every this many rows: asking
+// before every row was most of a frame's calls into the host.
+constexpr unsigned kRowsPerAbortQuestion = 32;
+
+// Shared by the bands of one composite, which may run on several threads.
+struct AbortThrottle {
+    std::atomic<unsigned> polls{0};
+    std::atomic<bool> aborted{false};
+};
 
 // Compositing a window this large is worth splitting across the host's CPUs.
 constexpr int64_t kPixelsWorthThreads = int64_t{1} << 17;
@@ -172,8 +183,25 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         return kOfxStatOK;
     }
 
+    // An abort that came while the clock was drawn leaves the output untouched.
+    if (instance.aborted()) {
+        return kOfxStatOK;
+    }
+    AbortThrottle throttle;
     CompositeJob job;
-    job.abortPoll = [&instance] { return instance.aborted(); };
+    job.abortPoll = [&instance, &throttle] {
+        if (throttle.aborted.load(std::memory_order_relaxed)) {
+            return true;
+        }
+        if (throttle.polls.fetch_add(1, std::memory_order_relaxed) % kRowsPerAbortQuestion != kRowsPerAbortQuestion - 1) {
+            return false;
+        }
+        const bool aborted = instance.aborted();
+        if (aborted) {
+            throttle.aborted.store(true, std::memory_order_relaxed);
+        }
+        return aborted;
+    };
     job.useKey = useKey;
     job.drawRect = drawRectFromArea(picture->drawArea);
     job.keyColour = keyColour;

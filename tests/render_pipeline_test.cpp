@@ -119,6 +119,34 @@ TEST(RenderFailures, AnAbortBeforeTheFirstRowLeavesTheOutputUntouched) {
     }
 }
 
+TEST(RenderFailures, AnAbortDuringCompositingStopsWithinThirtyTwoRows) {
+    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    session.effect->param("ClockChoice").setInt(kNoStyle);
+    FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 16, 100}));
+    fillImage(*images.output, Rgba{0, 1, 0, 1});
+    // Asked before compositing, then before rows 31 and 63, which it stops at.
+    session.host->abortControl().abortAfter(2);
+    EXPECT_EQ(session.effect->render(0.0, {0, 0, 16, 100}), kOfxStatOK);
+    EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 16, 63}, Rgba{0, 0, 0, 0}), 0u);
+    EXPECT_EQ(countPixelsNot(*images.output, {0, 63, 16, 100}, Rgba{0, 1, 0, 1}), 0u);
+    EXPECT_EQ(session.host->abortControl().calls(), 3u);
+}
+
+TEST(RenderHostCalls, AHdFrameAsksTheHostLittle) {
+    PluginSession session = loadEffect(kOfxImageEffectContextFilter);
+    attachFrame(*session.effect, imageSpec({0, 0, 1920, 1080}));
+    for (int style : {0, 1, 2}) {
+        SCOPED_TRACE(style);
+        session.effect->param("ClockChoice").setInt(style);
+        ASSERT_EQ(session.effect->render(0.0, {0, 0, 1920, 1080}), kOfxStatOK);
+        session.host->calls().clear();
+        ASSERT_EQ(session.effect->render(1.0, {0, 0, 1920, 1080}), kOfxStatOK);
+        // One abort question before compositing and one every 32 rows.
+        EXPECT_EQ(session.host->calls().count("abort"), 1u + 1080u / 32u);
+        EXPECT_LT(session.host->calls().records().size(), 120u);
+    }
+}
+
 TEST(RenderFailures, AnUnknownDepthLeavesTheOutputUntouched) {
     PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
     ImageSpec layout = imageSpec({0, 0, 8, 8}, kOfxBitDepthHalf);
