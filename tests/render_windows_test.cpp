@@ -191,6 +191,7 @@ TEST(RenderReuse, EveryInputThatDecidesTheClockDrawsItAgain) {
         {"centre", [](Effect& e, FrameImages&) { e.param("corner1").setDoubleN({800.0, 500.0}); }},
         {"format", [](Effect& e, FrameImages&) { e.param("Dig Clock Format").setInt(4); }},
         {"font", [](Effect& e, FrameImages&) { e.param("FontParam").setString("40 0 0 0 700 34 Arial"); }},
+        {"fixed-width digits", [](Effect& e, FrameImages&) { e.param("Fixed-width digits").setInt(1); }},
         {"frame",
          [](Effect& e, FrameImages& images) { images = attachFrame(e, imageSpec({0, 0, 200, 120})); }},
     };
