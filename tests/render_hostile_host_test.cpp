@@ -250,10 +250,13 @@ TEST(HostileHostMemory, ASurfaceThatCannotBeAllocatedIsReportedAsOutOfMemory) {
 #else
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
+    // Fonts, caches, first-use state, on a small frame: the clock drawn for
+    // it cannot serve the large frame, whose surface must be allocated anew.
+    attachFrame(*session.effect, imageSpec({0, 0, 16, 16}));
+    ASSERT_EQ(session.effect->render(0.0, {0, 0, 16, 16}), kOfxStatOK);
     // 64 MB of output; its surface would take as much again.
     constexpr OfxRectI kLarge{0, 0, 4096, 4096};
     attachFrame(*session.effect, imageSpec(kLarge));
-    ASSERT_EQ(session.effect->render(0.0, {0, 0, 16, 16}), kOfxStatOK);  // fonts, caches, first-use state
     const auto limitedRender = [&] {
         long pages = 0;
         std::ifstream("/proc/self/statm") >> pages;

@@ -2,6 +2,10 @@
 
 #include <cstring>
 #include <filesystem>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <system_error>
 #include <thread>
 
@@ -77,6 +81,10 @@ FrameWriter::FrameWriter(std::function<std::string(int64_t)> pathOf, int compres
         const unsigned cpus = std::thread::hardware_concurrency();
         inFlight_ = (cpus == 0 ? 1 : cpus) + 1;
     }
+#ifdef _WIN32
+    // Pixels, not text: no line-end translation.
+    if (rawOut_ != nullptr) _setmode(_fileno(rawOut_), _O_BINARY);
+#endif
 }
 
 FrameWriter::~FrameWriter() {
