@@ -308,4 +308,6 @@ MemoryTracker& Host::memory() { return memory_; }
 TimeLine& Host::timeline() { return timeline_; }
 const HostConfig& Host::config() const { return config_; }
 
+ThreadPool& Host::threadPool() { return threadPool_; }
+
 }  // namespace horavex::host

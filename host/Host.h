@@ -41,6 +41,7 @@
 #include "host/PluginLibrary.h"
 #include "host/PropertySet.h"
 #include "host/Suites.h"
+#include "host/ThreadPool.h"
 #include "ofxapi/OfxApi.h"
 #include "ofxapi/OfxNames.h"
 
@@ -163,6 +164,8 @@ public:
     MemoryTracker& memory();
     TimeLine& timeline();
     const HostConfig& config() const;
+    // The workers of the multi-thread suite.
+    ThreadPool& threadPool();
 
     // Records a suite call in the call log and returns `status` (for the
     // suite implementations).
@@ -193,6 +196,8 @@ private:
     ImageTracker images_;
     MemoryTracker memory_;
     TimeLine timeline_;
+    // Last, so that it goes first: no worker outlives what it may touch.
+    ThreadPool threadPool_;
 };
 
 }  // namespace horavex::host

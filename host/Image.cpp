@@ -4,6 +4,7 @@
 #include "host/HandleRegistry.h"
 #include "host/PropertySet.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -145,6 +146,7 @@ const PropertySet* ImageTracker::properties(std::uint64_t serial) const {
 void ImageTracker::clear() {
     std::lock_guard lock(mutex_);
     entries_.clear();
+    released_ = 0;
     badReleases_ = 0;
 }
 
@@ -165,31 +167,36 @@ OfxPropertySetHandle ImageTracker::issue(std::unique_ptr<PropertySet> props, std
 
 OfxStatus ImageTracker::release(OfxPropertySetHandle handle, std::string& clip) {
     std::lock_guard lock(mutex_);
-    for (Entry& e : entries_) {
-        if (e.record.handle != handle) continue;
-        clip = e.record.clip;
-        ++e.record.releaseCount;
-        if (e.record.releaseCount > 1) {
-            ++badReleases_;
-            return kOfxStatErrBadHandle;
-        }
-        // The set stays allocated so its address is not reused, but the
-        // plug-in can no longer reach it through the suites.
-        detail::unregisterHandle(e.props.get());
-        std::size_t released = 0;
-        for (const Entry& other : entries_) released += other.record.releaseCount > 0 ? 1 : 0;
-        if (released > kReleasedRecordsKept) {
-            for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-                if (it->record.releaseCount > 0 && it->record.handle != handle) {
-                    entries_.erase(it);
-                    break;
-                }
+    // Images are usually given back soon after they were handed out: look
+    // from the newest.
+    const auto found = std::find_if(entries_.rbegin(), entries_.rend(),
+                                    [handle](const Entry& e) { return e.record.handle == handle; });
+    if (found == entries_.rend()) {
+        ++badReleases_;
+        return kOfxStatErrBadHandle;
+    }
+    Entry& e = *found;
+    clip = e.record.clip;
+    ++e.record.releaseCount;
+    if (e.record.releaseCount > 1) {
+        ++badReleases_;
+        return kOfxStatErrBadHandle;
+    }
+    // The set stays allocated so its address is not reused, but the
+    // plug-in can no longer reach it through the suites.
+    detail::unregisterHandle(e.props.get());
+    ++released_;
+    if (released_ > kReleasedRecordsKept) {
+        // Forget the oldest released record (not this one).
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            if (it->record.releaseCount > 0 && it->record.handle != handle) {
+                entries_.erase(it);
+                --released_;
+                break;
             }
         }
-        return kOfxStatOK;
     }
-    ++badReleases_;
-    return kOfxStatErrBadHandle;
+    return kOfxStatOK;
 }
 
 }  // namespace horavex::host

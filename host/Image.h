@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -158,7 +159,9 @@ private:
         std::unique_ptr<PropertySet> props;
     };
     mutable std::mutex mutex_;
-    std::vector<Entry> entries_;
+    // Oldest first; released records are forgotten from the front.
+    std::deque<Entry> entries_;
+    std::size_t released_ = 0;  // records in entries_ with releaseCount > 0
     std::uint64_t nextSerial_ = 1;
     std::size_t badReleases_ = 0;
 };

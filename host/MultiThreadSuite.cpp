@@ -1,5 +1,6 @@
-// OfxMultiThreadSuiteV1: runs the plug-in's function on real threads or
-// serially, and offers real recursive mutexes.
+// OfxMultiThreadSuiteV1: runs the plug-in's function on the host's worker
+// threads (the calling thread taking index 0) or serially, and offers real
+// recursive mutexes.
 #include "host/HandleRegistry.h"
 #include "host/Host.h"
 #include "host/Suites.h"
@@ -7,7 +8,6 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace horavex::host {
 namespace {
@@ -56,15 +56,10 @@ OfxStatus multiThread(OfxThreadFunctionV1 func, unsigned int nThreads, void* cus
     Host* host = Host::current();
     const unsigned int n = nThreads == 0 ? cpuCount() : nThreads;
     if (host != nullptr && host->config().threaded && n > 1) {
-        std::vector<std::thread> threads;
-        threads.reserve(n);
-        for (unsigned int i = 0; i < n; ++i) {
-            threads.emplace_back([=] {
-                SpawnedScope scope(i);
-                func(i, n, customArg);
-            });
-        }
-        for (std::thread& t : threads) t.join();
+        host->threadPool().run(n, [=](unsigned int i) {
+            SpawnedScope scope(i);
+            func(i, n, customArg);
+        });
     } else {
         for (unsigned int i = 0; i < n; ++i) {
             SpawnedScope scope(i);

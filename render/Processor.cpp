@@ -136,6 +136,10 @@ void Processor::setSurface(OfxRectI bounds, OfxRectI ink) {
     inkBounds = OfxRectI{at(bounds.x1, ink.x1), at(bounds.y1, ink.y1), at(bounds.x1, ink.x2), at(bounds.y1, ink.y2)};
 }
 
+void Processor::setRowsPerAbortPoll(unsigned rows) {
+    rowsPerAbortPoll = rows == 0 ? 1 : rows;
+}
+
 void Processor::processBand(unsigned index, unsigned count) {
     const OfxRectI area = intersectRects(renderWindow, dstBounds);
     if (count == 0 || index >= count || rectIsEmpty(area)) {
@@ -189,9 +193,13 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
     auto* const dstBytes = static_cast<unsigned char*>(dstData);
     const auto* const srcBytes = static_cast<const unsigned char*>(srcData);
 
+    unsigned rowsSincePoll = 0;
     for (int y = area.y1; y < area.y2; ++y) {
-        if (abortPoll && abortPoll()) {
-            return;
+        if (++rowsSincePoll == rowsPerAbortPoll) {
+            rowsSincePoll = 0;
+            if (abortPoll && abortPoll()) {
+                return;
+            }
         }
         unsigned char* const dstRow =
             dstBytes + pixelOffset(dstBounds, area.x1, y, dstRowBytes, kPixel);
@@ -322,6 +330,7 @@ bool runProcessorForDepth(int bitDepth, AbortPoll abortPoll, bool useKey, OfxRec
 bool runProcessorForDepth(int bitDepth, const CompositeJob& job, unsigned bands, const BandRunner& runner) {
     auto run = [&](auto& processor) {
         processor.setSurface(job.surfaceBounds, job.ink);
+        processor.setRowsPerAbortPoll(job.rowsPerAbortPoll);
         if (bands < 2 || !runner) {
             processor.run();
             return;

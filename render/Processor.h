@@ -16,9 +16,10 @@
 
 namespace horavex {
 
-// Polled before every row; true stops the work at once and the rows not yet
-// done keep what the host put in the output. An empty poll never aborts.
-// The render action wraps the image-effect suite's abort(effect) in it.
+// Polled before every row (or every n-th row of a window, see
+// setRowsPerAbortPoll); true stops the work at once and the rows not yet done
+// keep what the host put in the output. An empty poll never aborts. The
+// render action wraps the image-effect suite's abort(effect) in it.
 using AbortPoll = std::function<bool()>;
 
 class Processor {
@@ -34,6 +35,11 @@ public:
     // non-zero: the rest of the drawing rectangle is handled as undrawn
     // without reading the surface.
     void setSurface(OfxRectI bounds, OfxRectI ink);
+
+    // Polls before rows n-1, 2n-1, ... of each window or band instead of
+    // before every row; the count is kept per window, so bands on several
+    // threads share nothing while they run. 0 counts as 1.
+    void setRowsPerAbortPoll(unsigned rows);
 
     // Band `index` of `count` bands of rows of the render window, split as
     // evenly as rows allow; the bands together are the window, and doing them
@@ -66,6 +72,7 @@ protected:
     int srcRowBytes;
     int dstRowBytes;
     int drawRowBytes;
+    unsigned rowsPerAbortPoll = 1;
 };
 
 // One class per output pixel type: <OfxRGBAColourB,255,0>, <OfxRGBAColourS,65535,0>
@@ -139,6 +146,7 @@ struct CompositeJob {
     OfxRectI dstBounds{0, 0, 0, 0};
     int dstRowBytes = 0;
     OfxRectI renderWindow{0, 0, 0, 0};
+    unsigned rowsPerAbortPoll = 1;
 };
 
 // runProcessorForDepth for a job, its render window cut into `bands` bands of

@@ -77,15 +77,9 @@ OfxRectI outputFrame(const HostSuites& suites, OfxImageClipHandle outputClip,
     return rectIsEmpty(frame) ? imageBounds : frame;
 }
 
-// The host is asked whether it is aborting once every this many rows: asking
-// before every row was most of a frame's calls into the host.
+// The host is asked whether it is aborting once every this many rows of a
+// band: asking before every row was most of a frame's calls into the host.
 constexpr unsigned kRowsPerAbortQuestion = 32;
-
-// Shared by the bands of one composite, which may run on several threads.
-struct AbortThrottle {
-    std::atomic<unsigned> polls{0};
-    std::atomic<bool> aborted{false};
-};
 
 // Compositing a window this large is worth splitting across the host's CPUs.
 constexpr int64_t kPixelsWorthThreads = int64_t{1} << 17;
@@ -187,21 +181,20 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
     if (instance.aborted()) {
         return kOfxStatOK;
     }
-    AbortThrottle throttle;
+    // Once one band hears of an abort, the others stop without asking.
+    std::atomic<bool> aborted{false};
     CompositeJob job;
-    job.abortPoll = [&instance, &throttle] {
-        if (throttle.aborted.load(std::memory_order_relaxed)) {
+    job.abortPoll = [&instance, &aborted] {
+        if (aborted.load(std::memory_order_relaxed)) {
             return true;
         }
-        if (throttle.polls.fetch_add(1, std::memory_order_relaxed) % kRowsPerAbortQuestion != kRowsPerAbortQuestion - 1) {
-            return false;
+        if (instance.aborted()) {
+            aborted.store(true, std::memory_order_relaxed);
+            return true;
         }
-        const bool aborted = instance.aborted();
-        if (aborted) {
-            throttle.aborted.store(true, std::memory_order_relaxed);
-        }
-        return aborted;
+        return false;
     };
+    job.rowsPerAbortPoll = kRowsPerAbortQuestion;
     job.useKey = useKey;
     job.drawRect = drawRectFromArea(picture->drawArea);
     job.keyColour = keyColour;

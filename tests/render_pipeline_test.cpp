@@ -133,17 +133,23 @@ TEST(RenderFailures, AnAbortDuringCompositingStopsWithinThirtyTwoRows) {
 }
 
 TEST(RenderHostCalls, AHdFrameAsksTheHostLittle) {
-    PluginSession session = loadEffect(kOfxImageEffectContextFilter);
-    attachFrame(*session.effect, imageSpec({0, 0, 1920, 1080}));
-    for (int style : {0, 1, 2}) {
-        SCOPED_TRACE(style);
-        session.effect->param("ClockChoice").setInt(style);
-        ASSERT_EQ(session.effect->render(0.0, {0, 0, 1920, 1080}), kOfxStatOK);
-        session.host->calls().clear();
-        ASSERT_EQ(session.effect->render(1.0, {0, 0, 1920, 1080}), kOfxStatOK);
-        // One abort question before compositing and one every 32 rows.
-        EXPECT_EQ(session.host->calls().count("abort"), 1u + 1080u / 32u);
-        EXPECT_LT(session.host->calls().records().size(), 120u);
+    // Compositing is split into one band of rows per CPU the host offers;
+    // each band asks about an abort once every 32 of its rows.
+    for (unsigned cpus : {1u, 2u}) {
+        HostConfig config;
+        config.cpuCount = cpus;
+        PluginSession session =
+            loadEffect(kOfxImageEffectContextFilter, pluginBundlePath(), EffectConfig{}, config);
+        attachFrame(*session.effect, imageSpec({0, 0, 1920, 1080}));
+        for (int style : {0, 1, 2}) {
+            SCOPED_TRACE(::testing::Message() << "style " << style << ", CPUs " << cpus);
+            session.effect->param("ClockChoice").setInt(style);
+            ASSERT_EQ(session.effect->render(0.0, {0, 0, 1920, 1080}), kOfxStatOK);
+            session.host->calls().clear();
+            ASSERT_EQ(session.effect->render(1.0, {0, 0, 1920, 1080}), kOfxStatOK);
+            EXPECT_EQ(session.host->calls().count("abort"), 1u + cpus * (1080u / cpus / 32u));
+            EXPECT_LT(session.host->calls().records().size(), 120u);
+        }
     }
 }
 
