@@ -47,6 +47,7 @@ std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const 
     if (!written.empty()) {
         picture->ink = OfxRectI{written.left, key.frameHeight - written.bottom, written.right,
                                 key.frameHeight - written.top};
+        picture->runs = InkRuns::scan(picture->surface.pixels(), picture->surface.rowBytes(), picture->ink);
     }
     return picture;
 }

@@ -18,6 +18,7 @@
 #include "params/ClockValues.h"
 #include "params/LogFont.h"
 #include "render/ClockGeometry.h"
+#include "render/InkRuns.h"
 
 namespace horavex {
 
@@ -55,6 +56,8 @@ struct ClockPicture {
     // Pixels, in surface columns and memory rows, that may be non-zero; every
     // other pixel of the surface is untouched.
     OfxRectI ink{0, 0, 0, 0};
+    // The drawn runs of the ink's rows.
+    InkRuns runs;
 };
 
 // Draws the clock of `key` on a fresh frame-sized surface, laid out from the

@@ -140,6 +140,10 @@ void Processor::setRowsPerAbortPoll(unsigned rows) {
     rowsPerAbortPoll = rows == 0 ? 1 : rows;
 }
 
+void Processor::setInkRuns(const InkRuns* runs) {
+    inkRuns = runs;
+}
+
 void Processor::processBand(unsigned index, unsigned count) {
     const OfxRectI area = intersectRects(renderWindow, dstBounds);
     if (count == 0 || index >= count || rectIsEmpty(area)) {
@@ -285,7 +289,23 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
 
         passThrough(rowBegin, drawn.begin);
         undrawn(drawn.begin, inked.begin);
-        composite(inked.begin, inked.end);
+        if (inkRuns != nullptr) {
+            const auto surfaceRow = static_cast<std::int32_t>(
+                clampTo(std::int64_t{y} - surfaceBounds.y1, std::numeric_limits<std::int32_t>::min(),
+                        std::numeric_limits<std::int32_t>::max()));
+            std::int64_t cursor = inked.begin;
+            const ColumnRun* const last = inkRuns->rowEnd(surfaceRow);
+            for (const ColumnRun* run = inkRuns->rowBegin(surfaceRow); run != last; ++run) {
+                const std::int64_t from = clampTo(std::int64_t{run->begin} + surfaceBounds.x1, cursor, inked.end);
+                const std::int64_t to = clampTo(std::int64_t{run->end} + surfaceBounds.x1, from, inked.end);
+                undrawn(cursor, from);
+                composite(from, to);
+                cursor = to;
+            }
+            undrawn(cursor, inked.end);
+        } else {
+            composite(inked.begin, inked.end);
+        }
         undrawn(inked.end, drawn.end);
         passThrough(drawn.end, rowEnd);
     }
@@ -331,6 +351,7 @@ bool runProcessorForDepth(int bitDepth, const CompositeJob& job, unsigned bands,
     auto run = [&](auto& processor) {
         processor.setSurface(job.surfaceBounds, job.ink);
         processor.setRowsPerAbortPoll(job.rowsPerAbortPoll);
+        processor.setInkRuns(job.inkRuns);
         if (bands < 2 || !runner) {
             processor.run();
             return;

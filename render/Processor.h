@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ofxapi/OfxApi.h"
+#include "render/InkRuns.h"
 
 namespace horavex {
 
@@ -40,6 +41,10 @@ public:
     // before every row; the count is kept per window, so bands on several
     // threads share nothing while they run. 0 counts as 1.
     void setRowsPerAbortPoll(unsigned rows);
+
+    // The drawn runs of the surface's rows (null: not known, every pixel of
+    // the ink is read). Outside them the surface is all zero. Not owned.
+    void setInkRuns(const InkRuns* runs);
 
     // Band `index` of `count` bands of rows of the render window, split as
     // evenly as rows allow; the bands together are the window, and doing them
@@ -73,6 +78,7 @@ protected:
     int dstRowBytes;
     int drawRowBytes;
     unsigned rowsPerAbortPoll = 1;
+    const InkRuns* inkRuns = nullptr;
 };
 
 // One class per output pixel type: <OfxRGBAColourB,255,0>, <OfxRGBAColourS,65535,0>
@@ -147,6 +153,7 @@ struct CompositeJob {
     int dstRowBytes = 0;
     OfxRectI renderWindow{0, 0, 0, 0};
     unsigned rowsPerAbortPoll = 1;
+    const InkRuns* inkRuns = nullptr;  // see Processor::setInkRuns
 };
 
 // runProcessorForDepth for a job, its render window cut into `bands` bands of

@@ -202,6 +202,7 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
     job.drawRowBytes = static_cast<int>(picture->surface.rowBytes());
     job.surfaceBounds = frame;
     job.ink = picture->ink;
+    job.inkRuns = &picture->runs;
     job.srcData = resources.source.data;
     job.srcBounds = resources.source.rect;
     job.srcRowBytes = resources.source.rowBytes;

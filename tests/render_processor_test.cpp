@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "render/InkRuns.h"
 #include "render/PixelAddress.h"
 #include "render/Processor.h"
 #include "render/SurfaceRuns.h"
@@ -915,6 +917,59 @@ TYPED_TEST(ProcessorConsistency, WholeWindowEqualsOnePixelAtATime) {
             }
         }
         ASSERT_EQ(whole.bytes(), single.bytes()) << "round " << round;
+    }
+}
+
+TYPED_TEST(ProcessorConsistency, DrawnRunsGiveThePixelsOfReadingTheWholeSurface) {
+    using T = Traits<TypeParam>;
+    std::mt19937 random(20261208);
+    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int round = 0; round < 100; ++round) {
+        // Wide enough for gaps longer than the runs merge over.
+        const OfxRectI bounds{-20, -5, 180, 15};
+        const int width = bounds.x2 - bounds.x1;
+        const int height = bounds.y2 - bounds.y1;
+        TestSurface surface(width, height);
+        OfxRectI ink{width, height, 0, 0};
+        const int strokes = between(0, 12);
+        for (int k = 0; k < strokes; ++k) {
+            const int row = between(0, height - 1);
+            const int from = between(0, width - 1);
+            const int to = std::min(width, from + between(1, 50));
+            for (int i = from; i < to; ++i) {
+                if (between(0, 3) != 0) {
+                    surface.set(i, row, static_cast<unsigned char>(between(0, 255)), 40, 9,
+                                static_cast<unsigned char>(between(1, 255)));
+                    ink = OfxRectI{std::min(ink.x1, i), std::min(ink.y1, row), std::max(ink.x2, i + 1),
+                                   std::max(ink.y2, row + 1)};
+                }
+            }
+        }
+        if (ink.x1 >= ink.x2) {
+            ink = OfxRectI{0, 0, 0, 0};
+        }
+        TestImage<TypeParam> source(bounds);
+        source.fillWith(T::pattern);
+        Options options;
+        options.drawRect = OfxRectI{between(-3, 40), between(-3, 5), between(100, width + 3), between(10, height + 3)};
+        options.useKey = between(0, 1) != 0;
+        options.key = between(0, 1) ? OfxRGBAColourB{9, 40, 0, 0} : OfxRGBAColourB{0, 0, 0, 0};
+        const TestImage<TypeParam>* sourceImage = between(0, 3) != 0 ? &source : nullptr;
+        const OfxRectI window{between(-25, 30), between(-6, 5), between(60, 185), between(8, 16)};
+
+        TestImage<TypeParam> read(bounds);
+        auto reading = makeProcessor(&surface, sourceImage, read, window, options);
+        reading.setSurface(bounds, ink);
+        reading.run();
+
+        const InkRuns runs =
+            InkRuns::scan(surface.bits(), static_cast<std::size_t>(surface.rowBytes()), ink);
+        TestImage<TypeParam> skipped(bounds);
+        auto skipping = makeProcessor(&surface, sourceImage, skipped, window, options);
+        skipping.setSurface(bounds, ink);
+        skipping.setInkRuns(&runs);
+        skipping.run();
+        ASSERT_EQ(read.bytes(), skipped.bytes()) << "round " << round;
     }
 }
 

@@ -1,0 +1,67 @@
+#include "render/InkRuns.h"
+
+#include <algorithm>
+
+#include "render/SurfaceRuns.h"
+
+namespace horavex {
+
+InkRuns InkRuns::scan(const unsigned char* pixels, std::size_t rowBytes, OfxRectI ink) {
+    InkRuns result;
+    if (pixels == nullptr || ink.x2 <= ink.x1 || ink.y2 <= ink.y1 || ink.x1 < 0 || ink.y1 < 0 ||
+        static_cast<std::size_t>(ink.x2) > rowBytes / compose::kSurfacePixelBytes) {
+        return result;
+    }
+    result.firstRow_ = ink.y1;
+    result.rowStarts_.reserve(static_cast<std::size_t>(ink.y2 - ink.y1) + 1);
+    const std::size_t width = static_cast<std::size_t>(ink.x2 - ink.x1);
+    for (int32_t row = ink.y1; row < ink.y2; ++row) {
+        result.rowStarts_.push_back(static_cast<uint32_t>(result.runs_.size()));
+        const unsigned char* line = pixels + static_cast<std::size_t>(row) * rowBytes +
+                                    static_cast<std::size_t>(ink.x1) * compose::kSurfacePixelBytes;
+        std::size_t i = 0;
+        while (i < width) {
+            i += compose::undrawnRun(line + i * compose::kSurfacePixelBytes, width - i);
+            if (i == width) {
+                break;
+            }
+            const auto begin = static_cast<int32_t>(i) + ink.x1;
+            // A run ends at the first gap of kMergeGap untouched pixels.
+            std::size_t end = i + 1;
+            for (;;) {
+                while (end < width && compose::surfaceWordAt(line + end * compose::kSurfacePixelBytes) != 0) {
+                    ++end;
+                }
+                const std::size_t gap = compose::undrawnRun(line + end * compose::kSurfacePixelBytes,
+                                                            std::min<std::size_t>(width - end, kMergeGap));
+                if (gap < static_cast<std::size_t>(kMergeGap) && end + gap < width) {
+                    end += gap;
+                    continue;
+                }
+                break;
+            }
+            result.runs_.push_back(ColumnRun{begin, static_cast<int32_t>(end) + ink.x1});
+            i = end;
+        }
+    }
+    result.rowStarts_.push_back(static_cast<uint32_t>(result.runs_.size()));
+    return result;
+}
+
+const ColumnRun* InkRuns::rowBegin(int32_t row) const noexcept {
+    const int64_t index = int64_t{row} - firstRow_;
+    if (index < 0 || index + 1 >= static_cast<int64_t>(rowStarts_.size())) {
+        return nullptr;
+    }
+    return runs_.data() + rowStarts_[static_cast<std::size_t>(index)];
+}
+
+const ColumnRun* InkRuns::rowEnd(int32_t row) const noexcept {
+    const int64_t index = int64_t{row} - firstRow_;
+    if (index < 0 || index + 1 >= static_cast<int64_t>(rowStarts_.size())) {
+        return nullptr;
+    }
+    return runs_.data() + rowStarts_[static_cast<std::size_t>(index) + 1];
+}
+
+}  // namespace horavex
