@@ -67,6 +67,10 @@ std::shared_ptr<const ClockPicture> ClockCache::obtain(const ClockKey& key, cons
     return picture;
 }
 
+std::shared_ptr<const ClockPicture> ClockCache::find(const ClockKey& key) const {
+    return picture_ != nullptr && sameClock(key, key_) ? picture_ : nullptr;
+}
+
 void ClockCache::clear() noexcept {
     picture_.reset();
     key_ = ClockKey{};

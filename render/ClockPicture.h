@@ -71,6 +71,11 @@ public:
     // it cannot be drawn. A picture handed out stays valid for its holder
     // after the cache has moved on.
     std::shared_ptr<const ClockPicture> obtain(const ClockKey& key, const ShownTime& shown);
+    // The picture of `key` when it is the last one drawn; null otherwise.
+    // Never draws.
+    std::shared_ptr<const ClockPicture> find(const ClockKey& key) const;
+    // The last picture drawn, whatever its key (null before the first).
+    std::shared_ptr<const ClockPicture> last() const noexcept { return picture_; }
 
     // Number of pictures drawn so far.
     uint64_t drawn() const noexcept { return drawn_; }

@@ -18,6 +18,7 @@
 #include "render/DrawClock.h"
 #include "render/HostFrame.h"
 #include "render/ImageChecks.h"
+#include "render/OverlapPlan.h"
 #include "render/PixelAddress.h"
 #include "render/Processor.h"
 #include "shell/EffectAccess.h"
@@ -95,6 +96,22 @@ unsigned bandsFor(const HostSuites& suites, const OfxRectI& window, const OfxRec
     return static_cast<unsigned>(std::clamp<int64_t>(std::min(threads, rows / kMinRowsPerBand), 1, threads));
 }
 
+// The least a planned clock area is widened by: a clock's rows move a little
+// when its text changes.
+constexpr int32_t kMinOverlapMargin = 16;
+
+// The image rows a picture's drawing reaches.
+RowRange inkRows(const ClockPicture& picture, const OfxRectI& frame) {
+    auto at = [&frame](int32_t row) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{frame.y1} + row, std::numeric_limits<int32_t>::min(),
+                                                        std::numeric_limits<int32_t>::max()));
+    };
+    if (picture.ink.y2 <= picture.ink.y1 || picture.ink.x2 <= picture.ink.x1) {
+        return RowRange{};
+    }
+    return RowRange{at(picture.ink.y1), at(picture.ink.y2)};
+}
+
 }  // namespace
 
 OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPropertySetHandle) {
@@ -142,6 +159,11 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
     const int32_t frameHeight = extent(frame.y1, frame.y2);
 
     std::shared_ptr<const ClockPicture> picture;
+    ClockKey key;
+    ShownTime shown{};
+    // Where the last clock lay (image rows), when this frame needs a new one.
+    RowRange lastInkRows;
+    bool haveLastClock = false;
     bool useKey = false;
     OfxRGBAColourB keyColour{0, 0, 0, 0};
     {
@@ -158,29 +180,26 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         LogFont font{};
         readFont(suites, effect, font);
         const double frameRate = readFrameRate(instance, *record);
-        const ShownTime shown = computeShownTime(time, frameRate, values);
+        shown = computeShownTime(time, frameRate, values);
         std::wstring text;
         if (styleShowsText(values.clockStyle)) {
             text = renderTimeText(suites, effect, values.digitalFormat, shown);
         }
         useKey = values.keyMode != 0;
         keyColour = values.keyColour;
-        if (frameWidth > 0 && frameHeight > 0) {
-            const ClockValues drawn = drawingValues(values, shown);
-            picture = record->clockCache->obtain(clockKey(drawn, font, frameWidth, frameHeight, text, shown), shown);
-            if (picture == nullptr) {
-                return kOfxStatErrMemory;
-            }
+        if (frameWidth <= 0 || frameHeight <= 0) {
+            return kOfxStatOK;
+        }
+        key = clockKey(drawingValues(values, shown), font, frameWidth, frameHeight, text, shown);
+        picture = record->clockCache->find(key);
+        const std::shared_ptr<const ClockPicture> last = record->clockCache->last();
+        if (picture == nullptr && last != nullptr && last->surface.width() == frameWidth &&
+            last->surface.height() == frameHeight) {
+            lastInkRows = inkRows(*last, frame);
+            haveLastClock = true;
         }
     }
-    if (picture == nullptr) {
-        return kOfxStatOK;
-    }
 
-    // An abort that came while the clock was drawn leaves the output untouched.
-    if (instance.aborted()) {
-        return kOfxStatOK;
-    }
     // Once one band hears of an abort, the others stop without asking.
     std::atomic<bool> aborted{false};
     CompositeJob job;
@@ -196,13 +215,8 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
     };
     job.rowsPerAbortPoll = kRowsPerAbortQuestion;
     job.useKey = useKey;
-    job.drawRect = drawRectFromArea(picture->drawArea);
     job.keyColour = keyColour;
-    job.drawBits = picture->surface.pixels();
-    job.drawRowBytes = static_cast<int>(picture->surface.rowBytes());
     job.surfaceBounds = frame;
-    job.ink = picture->ink;
-    job.inkRuns = &picture->runs;
     job.srcData = resources.source.data;
     job.srcBounds = resources.source.rect;
     job.srcRowBytes = resources.source.rowBytes;
@@ -210,8 +224,75 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
     job.dstBounds = resources.output.rect;
     job.dstRowBytes = resources.output.rowBytes;
     job.renderWindow = renderWindow;
+
+    auto drawClockPictureLocked = [&] {
+        const std::lock_guard<std::mutex> guard(record->renderLock);
+        return record->clockCache->obtain(key, shown);
+    };
+    auto compositeWith = [&](const ClockPicture& drawn, const OfxRectI& window) {
+        CompositeJob withPicture = job;
+        withPicture.renderWindow = window;
+        withPicture.drawRect = drawRectFromArea(drawn.drawArea);
+        withPicture.drawBits = drawn.surface.pixels();
+        withPicture.drawRowBytes = static_cast<int>(drawn.surface.rowBytes());
+        withPicture.ink = drawn.ink;
+        withPicture.inkRuns = &drawn.runs;
+        const unsigned bands = bandsFor(suites, window, resources.output.rect);
+        runProcessorForDepth(resources.output.bitDepth, withPicture, bands,
+                             bands > 1 ? hostBandRunner(suites) : BandRunner{});
+    };
+
+    const OfxRectI area = intersectRects(renderWindow, resources.output.rect);
     const unsigned bands = bandsFor(suites, renderWindow, resources.output.rect);
-    runProcessorForDepth(resources.output.bitDepth, job, bands, bands > 1 ? hostBandRunner(suites) : BandRunner{});
+    const bool blackKey = useKey && keyColour.r == 0 && keyColour.g == 0 && keyColour.b == 0;
+    // A new clock is drawn while other threads copy the rows it will not
+    // reach; a black key takes undrawn pixels too, so then every row waits.
+    if (picture == nullptr && haveLastClock && bands > 1 && !blackKey && !rectIsEmpty(area)) {
+        if (instance.aborted()) {
+            return kOfxStatOK;
+        }
+        const int32_t margin = std::max<int32_t>(kMinOverlapMargin, (lastInkRows.end - lastInkRows.begin) / 4);
+        const OverlapPlan plan = planOverlap(RowRange{area.y1, area.y2}, lastInkRows, margin);
+        CompositeJob plain = job;  // no picture: rows pass through
+        std::atomic<std::size_t> nextChunk{0};
+        auto copyClearRows = [&] {
+            for (std::size_t i = nextChunk.fetch_add(1); i < plan.clearChunks.size(); i = nextChunk.fetch_add(1)) {
+                CompositeJob chunk = plain;
+                chunk.renderWindow = OfxRectI{area.x1, plan.clearChunks[i].begin, area.x2, plan.clearChunks[i].end};
+                runProcessorForDepth(resources.output.bitDepth, chunk, 1, BandRunner{});
+            }
+        };
+        std::shared_ptr<const ClockPicture> drawn;
+        hostBandRunner(suites)(bands, [&](unsigned band) {
+            if (band == 0) {
+                drawn = drawClockPictureLocked();
+            }
+            copyClearRows();
+        });
+        if (drawn == nullptr) {
+            return kOfxStatErrMemory;
+        }
+        if (aborted.load(std::memory_order_relaxed)) {
+            return kOfxStatOK;
+        }
+        for (const RowRange rows : rowsNeedingPicture(RowRange{area.y1, area.y2}, plan.clockRows, inkRows(*drawn, frame))) {
+            compositeWith(*drawn, OfxRectI{area.x1, rows.begin, area.x2, rows.end});
+        }
+        return kOfxStatOK;
+    }
+
+    if (picture == nullptr) {
+        picture = drawClockPictureLocked();
+        if (picture == nullptr) {
+            return kOfxStatErrMemory;
+        }
+    }
+    // An abort that came while the clock was drawn leaves the output
+    // untouched.
+    if (instance.aborted()) {
+        return kOfxStatOK;
+    }
+    compositeWith(*picture, renderWindow);
     return kOfxStatOK;
 }
 

@@ -133,8 +133,10 @@ TEST(RenderFailures, AnAbortDuringCompositingStopsWithinThirtyTwoRows) {
 }
 
 TEST(RenderHostCalls, AHdFrameAsksTheHostLittle) {
-    // Compositing is split into one band of rows per CPU the host offers;
-    // each band asks about an abort once every 32 of its rows.
+    // Compositing is split into bands of rows (one per CPU the host offers,
+    // or chunks taken while a new clock is drawn); each asks about an abort
+    // once every 32 of its rows, so a part of up to 31 rows at the end of
+    // each asks nothing.
     for (unsigned cpus : {1u, 2u}) {
         HostConfig config;
         config.cpuCount = cpus;
@@ -147,7 +149,9 @@ TEST(RenderHostCalls, AHdFrameAsksTheHostLittle) {
             ASSERT_EQ(session.effect->render(0.0, {0, 0, 1920, 1080}), kOfxStatOK);
             session.host->calls().clear();
             ASSERT_EQ(session.effect->render(1.0, {0, 0, 1920, 1080}), kOfxStatOK);
-            EXPECT_EQ(session.host->calls().count("abort"), 1u + cpus * (1080u / cpus / 32u));
+            const std::size_t questions = session.host->calls().count("abort");
+            EXPECT_LE(questions, 1u + 1080u / 32u);
+            EXPECT_GE(questions, 1u + 1080u / 32u - 3u);
             EXPECT_LT(session.host->calls().records().size(), 120u);
         }
     }

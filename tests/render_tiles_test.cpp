@@ -232,5 +232,45 @@ TEST(RenderThreads, LargeWindowsAreCompositedOnTheHostsThreadsWithTheSameResult)
     }
 }
 
+TEST(RenderThreads, ANewClockDrawnWhileOtherRowsAreCopiedGivesTheOneThreadPixels) {
+    // Large enough to be split across threads; off the origin.
+    constexpr OfxRectI kLarge{-40, 30, 600, 390};
+    // Each step draws a new clock; the last two move it away from where the
+    // one before lay, so rows planned as clear of it are not.
+    struct Step {
+        double time;
+        double centreX;
+        double centreY;
+        double size;
+    };
+    const Step steps[] = {{0.0, 672.0, 648.0, 0.6}, {25.0, 672.0, 648.0, 0.6}, {50.0, 1500.0, 100.0, 0.6},
+                          {75.0, 960.0, 900.0, 1.4}};
+    for (const WindowCase& c : windowCases()) {
+        SCOPED_TRACE(caseName(c));
+        std::vector<std::vector<std::byte>> results[2];
+        for (unsigned cpus : {1u, 2u}) {
+            HostConfig config;
+            config.threaded = true;
+            config.cpuCount = cpus;
+            FrameImages images;
+            PluginSession session = clockSession(c, images, config);
+            images = attachFrame(*session.effect, imageSpec(kLarge, c.depth));
+            if (images.source) {
+                fillPattern(*images.source, 5);
+            }
+            for (const Step& step : steps) {
+                session.effect->param("corner1").setDoubleN({step.centreX, step.centreY});
+                session.effect->param("ClockSize").setDouble(step.size);
+                ASSERT_EQ(session.effect->render(step.time, kLarge), kOfxStatOK);
+                results[cpus - 1].push_back(bytesOf(*images.output));
+            }
+            EXPECT_EQ(cacheOf(*session.effect).drawn(), std::size(steps));
+        }
+        for (std::size_t k = 0; k < std::size(steps); ++k) {
+            EXPECT_TRUE(results[0][k] == results[1][k]) << "step " << k;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace horavex::host::testing
