@@ -76,6 +76,53 @@ struct PixelMath<PIX, max, 0> {
                    blendChannel(d.blue, s.b, h, k), static_cast<Channel>(max)};
     }
 
+    // blend(d, source) for `count` source pixels under one translucent
+    // surface word (alpha 1 to 254), as a dial's or a box's fill gives.
+    static void translucentRun(unsigned char* dst, const unsigned char* src, std::uint32_t word,
+                               std::size_t count) noexcept {
+        const SurfacePixel d = pixelOfWord(word);
+        const float h = kUnitFloat[d.alpha];
+        const float k = 1.0f - h;
+        if constexpr (max == 255) {
+            // Every 8-bit source value's result, from the very same
+            // arithmetic, looked up instead of computed per pixel. Kept per
+            // thread for the next run of the same fill.
+            struct Table {
+                std::uint32_t word = 0;
+                std::array<unsigned char, 256> red{}, green{}, blue{};
+            };
+            thread_local Table table;
+            if (table.word != word) {
+                for (unsigned value = 0; value < 256; ++value) {
+                    const auto s = static_cast<Channel>(value);
+                    table.red[value] = blendChannel(d.red, s, h, k);
+                    table.green[value] = blendChannel(d.green, s, h, k);
+                    table.blue[value] = blendChannel(d.blue, s, h, k);
+                }
+                table.word = word;
+            }
+            for (std::size_t i = 0; i < count; ++i) {
+                const PIX s = loadPixel<PIX>(src + i * sizeof(PIX));
+                storePixel(dst + i * sizeof(PIX),
+                           PIX{table.red[s.r], table.green[s.g], table.blue[s.b], static_cast<Channel>(max)});
+            }
+        } else {
+            // The drawing's share, formed once as blendChannel forms it.
+            const float red = (static_cast<float>(kScale) * static_cast<float>(d.red)) * h;
+            const float green = (static_cast<float>(kScale) * static_cast<float>(d.green)) * h;
+            const float blue = (static_cast<float>(kScale) * static_cast<float>(d.blue)) * h;
+            auto channel = [k](float drawn, Channel source) {
+                const float value = drawn + static_cast<float>(source) * k;
+                return value >= static_cast<float>(max) ? static_cast<Channel>(max) : static_cast<Channel>(value);
+            };
+            for (std::size_t i = 0; i < count; ++i) {
+                const PIX s = loadPixel<PIX>(src + i * sizeof(PIX));
+                storePixel(dst + i * sizeof(PIX), PIX{channel(red, s.r), channel(green, s.g), channel(blue, s.b),
+                                                      static_cast<Channel>(max)});
+            }
+        }
+    }
+
     // Colour x alpha / 255 (x 257 for 16 bits), rounded to nearest: exact
     // (colour x kScale) at alpha 255 and never above the alpha written.
     static Channel premultiplied(unsigned char colour, unsigned char alpha) noexcept {
@@ -161,6 +208,27 @@ struct PixelMath<OfxRGBAColourF, 1, 1> {
         const double wide = h;
         return OfxRGBAColourF{blendChannel(d.red, s.r, wide, k), blendChannel(d.green, s.g, wide, k),
                               blendChannel(d.blue, s.b, wide, k), 1.0f};
+    }
+
+    // blend(d, source) for `count` source pixels under one translucent
+    // surface word (alpha 1 to 254).
+    static void translucentRun(unsigned char* dst, const unsigned char* src, std::uint32_t word,
+                               std::size_t count) noexcept {
+        const SurfacePixel d = pixelOfWord(word);
+        const float h = kUnitFloat[d.alpha];
+        const float k = 1.0f - h;
+        const double wide = h;
+        // The drawing's share, formed once as blendChannel forms it.
+        const double red = kUnit[d.red] * wide;
+        const double green = kUnit[d.green] * wide;
+        const double blue = kUnit[d.blue] * wide;
+        for (std::size_t i = 0; i < count; ++i) {
+            const OfxRGBAColourF s = loadPixel<OfxRGBAColourF>(src + i * sizeof(OfxRGBAColourF));
+            storePixel(dst + i * sizeof(OfxRGBAColourF),
+                       OfxRGBAColourF{static_cast<float>(red + static_cast<double>(s.r * k)),
+                                      static_cast<float>(green + static_cast<double>(s.g * k)),
+                                      static_cast<float>(blue + static_cast<double>(s.b * k)), 1.0f});
+        }
     }
 
     // (D.c / 255) x h, the drawing premultiplied; alpha D.alpha / 255.

@@ -22,6 +22,10 @@ using compose::storePixel;
 using compose::SurfacePixel;
 using compose::surfaceWordAt;
 
+// Runs of one translucent surface word at least this long are blended
+// together.
+constexpr std::size_t kMinTranslucentRun = 16;
+
 template <typename PIX, int max, int isFloat>
 struct Spans {
     using Math = compose::PixelMath<PIX, max, isFloat>;
@@ -71,6 +75,22 @@ struct Spans {
                 } else {
                     i += Math::opaqueRun(dst + i * kPixel, draw + i * kSurfacePixelBytes, count - i);
                 }
+            } else if (kWithSource && word < kOpaque && !(keyed && (word & kColourMask) == keyWord) &&
+                       (word >> 24) != 0) {
+                // A translucent fill repeats one word: blend the run at once.
+                std::size_t run = 1;
+                while (i + run < count && surfaceWordAt(draw + (i + run) * kSurfacePixelBytes) == word) {
+                    ++run;
+                }
+                if (run >= kMinTranslucentRun) {
+                    Math::translucentRun(dst + i * kPixel, src + i * kPixel, word, run);
+                } else {
+                    for (std::size_t j = i; j < i + run; ++j) {
+                        storePixel(dst + j * kPixel,
+                                   Math::blend(compose::pixelOfWord(word), loadPixel<PIX>(src + j * kPixel)));
+                    }
+                }
+                i += run;
             } else {
                 const SurfacePixel d = loadSurfacePixel(draw + i * kSurfacePixelBytes);
                 PIX out{};  // keyed away, or undrawn without a source

@@ -36,6 +36,11 @@ inline std::uint32_t wordOf(SurfacePixel d) noexcept {
            std::uint32_t{d.alpha} << 24;
 }
 
+inline SurfacePixel pixelOfWord(std::uint32_t word) noexcept {
+    return SurfacePixel{static_cast<unsigned char>(word & 0xFFu), static_cast<unsigned char>((word >> 8) & 0xFFu),
+                        static_cast<unsigned char>((word >> 16) & 0xFFu), static_cast<unsigned char>(word >> 24)};
+}
+
 inline std::uint32_t surfaceWordAt(const unsigned char* p) noexcept {
     return wordOf(loadSurfacePixel(p));
 }

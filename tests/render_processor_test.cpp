@@ -920,6 +920,51 @@ TYPED_TEST(ProcessorConsistency, WholeWindowEqualsOnePixelAtATime) {
     }
 }
 
+TYPED_TEST(ProcessorConsistency, TranslucentFillsGiveThePixelsOfOnePixelAtATime) {
+    using T = Traits<TypeParam>;
+    // Long runs of one translucent word (a dial's or a box's fill) over a
+    // source that takes many values, with a run broken by an opaque pixel,
+    // one matching the key, and short runs.
+    const OfxRectI bounds{0, 0, 300, 6};
+    TestSurface surface(300, 6);
+    const unsigned char alphas[] = {1, 77, 128, 217, 254, 200};
+    for (int row = 0; row < 6; ++row) {
+        for (int column = 0; column < 300; ++column) {
+            const unsigned char alpha = alphas[row];
+            if (column == 150) {
+                surface.set(column, row, 9, 9, 9, 255);
+            } else if (column == 151) {
+                surface.set(column, row, 30, 20, 10, alpha);  // the key colour
+            } else if (column < 280) {
+                surface.set(column, row, static_cast<unsigned char>(40 * row), 200, 7, alpha);
+            } else {
+                surface.set(column, row, static_cast<unsigned char>(column), 5, 6, alpha);
+            }
+        }
+    }
+    TestImage<TypeParam> source(bounds);
+    source.fillWith([](int x, int y) {
+        TypeParam p = T::pattern(x * 7 + y, y * 3 + x);
+        return p;
+    });
+    for (bool useKey : {false, true}) {
+        Options options;
+        options.drawRect = bounds;
+        options.useKey = useKey;
+        options.key = OfxRGBAColourB{30, 20, 10, 0};
+        TestImage<TypeParam> whole(bounds);
+        TestImage<TypeParam> single(bounds);
+        composite(&surface, &source, whole, bounds, options);
+        auto processor = makeProcessor(&surface, &source, single, bounds, options);
+        for (int y = bounds.y1; y < bounds.y2; ++y) {
+            for (int x = bounds.x1; x < bounds.x2; ++x) {
+                processor.processWindow(OfxRectI{x, y, x + 1, y + 1});
+            }
+        }
+        ASSERT_EQ(whole.bytes(), single.bytes()) << "keyed " << useKey;
+    }
+}
+
 TYPED_TEST(ProcessorConsistency, DrawnRunsGiveThePixelsOfReadingTheWholeSurface) {
     using T = Traits<TypeParam>;
     std::mt19937 random(20261208);
