@@ -50,6 +50,11 @@ constexpr double kPixelsPerPoint = 96.0 / 72.0;
 // shows the same digits frame after frame rasterises each of them once; larger
 // glyphs are filled as outlines, which keeps huge ones out of the cache.
 constexpr double kMaxCachedGlyphPixels = 512.0;
+// FreeType scales outlines to at most 65,535 pixels per em, and Cairo fails a
+// larger font (losing a little memory as it does). Larger glyphs are outlined
+// at this size and the outline is scaled the rest of the way; a line of 254
+// characters of two ems each still fits Cairo's 24.8 fixed-point paths here.
+constexpr double kMaxOutlinePixels = 16384.0;
 constexpr double kEllipseTolerance = 0.05;
 constexpr size_t kMaxEllipseSegments = size_t{1} << 18;
 
@@ -323,6 +328,10 @@ public:
             left + (right - left - textWidth) / 2.0 - static_cast<double>(logical.x) * scale / PANGO_SCALE;
         const double originY =
             top + (bottom - top - textHeight) / 2.0 - static_cast<double>(logical.y) * scale / PANGO_SCALE;
+        cairo_path_t* outline = nullptr;
+        if (cairoFont->pixelSize_ > kMaxOutlinePixels) {
+            outline = outlineOf(layout, scale * kMaxOutlinePixels / cairoFont->pixelSize_);
+        }
         forEachTile(area, [&](Tile& tile) {
             const double reach = std::max({std::abs(originX - tile.x), std::abs(originY - tile.y),
                                            std::abs(originX + textWidth - tile.x),
@@ -345,14 +354,26 @@ public:
             } else {
                 cairo_translate(tile.cr, originX, originY);
                 cairo_scale(tile.cr, scale, scale);
-                cairo_move_to(tile.cr, 0.0, 0.0);
-                pango_cairo_layout_path(tile.cr, layout);
+                if (outline != nullptr) {
+                    // A failed copy is not appended: it would put the tile in
+                    // an error state for good.
+                    cairo_new_path(tile.cr);
+                    if (outline->status == CAIRO_STATUS_SUCCESS) {
+                        cairo_append_path(tile.cr, outline);
+                    }
+                } else {
+                    cairo_move_to(tile.cr, 0.0, 0.0);
+                    pango_cairo_layout_path(tile.cr, layout);
+                }
                 cairo_identity_matrix(tile.cr);
                 cairo_set_fill_rule(tile.cr, CAIRO_FILL_RULE_WINDING);
                 cairo_fill(tile.cr);
             }
             cairo_restore(tile.cr);
         });
+        if (outline != nullptr) {
+            cairo_path_destroy(outline);
+        }
         g_object_unref(layout);
     }
 
@@ -367,6 +388,22 @@ public:
     }
 
 private:
+    // The glyph outlines of a layout in its own units, traced at `scale`
+    // pixels per unit. The surface has no bounds: on a bounded one Cairo
+    // drops glyphs more than ten ems away from it, and here an em is smaller
+    // than in the picture.
+    static cairo_path_t* outlineOf(PangoLayout* layout, double scale) {
+        cairo_surface_t* unbounded = cairo_recording_surface_create(CAIRO_CONTENT_ALPHA, nullptr);
+        cairo_t* cr = cairo_create(unbounded);
+        cairo_scale(cr, scale, scale);
+        cairo_move_to(cr, 0.0, 0.0);
+        pango_cairo_layout_path(cr, layout);
+        cairo_path_t* outline = cairo_copy_path(cr);
+        cairo_destroy(cr);
+        cairo_surface_destroy(unbounded);
+        return outline;
+    }
+
     struct Tile {
         cairo_surface_t* surface = nullptr;
         cairo_t* cr = nullptr;

@@ -75,9 +75,15 @@ int32_t LEDClockDrawer::Y(int32_t units) const { return metric(kYUnits, yMetrics
 
 GlyphRectangles LEDClockDrawer::glyphRectangles(wchar_t character, int64_t x, int64_t y) const {
     GlyphRectangles glyph;
+    // Below 20 pixels per 100 units the 5-unit thickness of a segment
+    // truncates to no pixel, and every digit would vanish from its box while
+    // its segments are still long enough to tell one digit from another. As
+    // long as they are two pixels long, a rectangle keeps a pixel each way.
+    const int64_t thinnest = X(25) >= 2 && Y(20) >= 2 ? 1 : 0;
     auto add = [&](const UnitRect& r) {
         const int64_t dx = r.x < 0 ? -int64_t{X(-r.x)} : X(r.x);
-        glyph.rects[glyph.count++] = IntRect{x + dx, y + Y(r.y), X(r.width), Y(r.height)};
+        glyph.rects[glyph.count++] = IntRect{x + dx, y + Y(r.y), std::max<int64_t>(X(r.width), thinnest),
+                                             std::max<int64_t>(Y(r.height), thinnest)};
     };
     auto addAll = [&](const auto& rects) {
         for (const UnitRect& r : rects) {

@@ -117,16 +117,6 @@ void setParams(Effect& effect, FuzzedDataProvider& in) {
     }
 }
 
-// Kept out of reach until it is resolved, so that the fuzzer looks for new
-// faults: digital text scaled past about a million pixels (a clock size in
-// the thousands) leaves 648 bytes that cairo allocated while making the
-// scaled font for the glyph path unreachable, once per process.
-void avoidKnownFaults(Effect& effect) {
-    Param& size = effect.param("ClockSize");
-    const double value = size.doubleValue();
-    if (value > 100.0) size.setDouble(100.0);
-}
-
 const char* depthOf(FuzzedDataProvider& in) {
     switch (in.ConsumeIntegralInRange(0, 7)) {
         case 0:
@@ -272,7 +262,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     args.time = anyDouble(in);
     effect.properties().setDouble(kOfxImageEffectPropFrameRate, 0, anyDouble(in));
     setParams(effect, in);
-    avoidKnownFaults(effect);
 
     if (std::getenv("HORAVEX_FUZZ_SHOW") != nullptr) {
         // What a reproduced input asks for, to turn it into a test.

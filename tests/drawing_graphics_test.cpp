@@ -503,6 +503,52 @@ TEST_F(GraphicsText, FontsLargerThanTheFontEngineLaysOutAreScaled) {
     EXPECT_TRUE(big.untouched(999, 500));
 }
 
+// Glyph outlines from about 65,000 pixels per em up are past what the font
+// engine scales to; they are still drawn. An "I" centred on the picture
+// covers it with its stem (about a tenth of an em wide).
+TEST_F(GraphicsText, GlyphsPastTheFontEnginesLargestSizeAreStillDrawn) {
+    for (float points : {30000.0f, 60000.0f, 150000.0f, 1.5e6f}) {
+        SCOPED_TRACE(points);
+        Canvas canvas(64, 64);
+        auto font = canvas.graphics->createFont(u"Arial", points, kFontStyleRegular);
+        ASSERT_TRUE(font->usable());
+        const float side = points * 4.0f;
+        canvas.graphics->drawString(L"I", *font, RectF{32.0f - side / 2.0f, 32.0f - side / 2.0f, side, side},
+                                    kOpaqueOrange);
+        EXPECT_TRUE(canvas.exactly(0, 0, kOpaqueOrange));
+        EXPECT_TRUE(canvas.exactly(32, 32, kOpaqueOrange));
+        EXPECT_TRUE(canvas.exactly(63, 63, kOpaqueOrange));
+    }
+
+    // Outlined smaller and scaled, the glyph keeps its proportions: across a
+    // strip through the middle of an "I", its stem is as wide and as far left
+    // of the centre, in ems, at 12,000 pixels per em as at 40,000.
+    struct Stem {
+        double left;
+        double coverage;
+    };
+    auto stemAt = [](double pixelsPerEm) {
+        Canvas strip(20000, 4);
+        auto font = strip.graphics->createFont(u"Arial", static_cast<float>(pixelsPerEm * 0.75), kFontStyleRegular);
+        const float side = static_cast<float>(pixelsPerEm * 3.0);
+        strip.graphics->drawString(L"I", *font, RectF{10000.0f - side / 2.0f, 2.0f - side / 2.0f, side, side},
+                                   kOpaqueOrange);
+        int left = -1;
+        double coverage = 0.0;
+        for (int x = 0; x < strip.width(); ++x) {
+            const uint8_t alpha = strip.at(x, 1).alpha;
+            left = left < 0 && alpha != 0 ? x : left;
+            coverage += alpha / 255.0;
+        }
+        return Stem{(left - 10000.0) / pixelsPerEm, coverage / pixelsPerEm};
+    };
+    const Stem direct = stemAt(12000.0);
+    const Stem outlined = stemAt(40000.0);
+    EXPECT_GT(direct.coverage, 0.05);
+    EXPECT_NEAR(outlined.coverage, direct.coverage, 0.0002);
+    EXPECT_NEAR(outlined.left, direct.left, 0.0002);
+}
+
 TEST_F(GraphicsText, UnderlineAndStrikeoutAddStrokes) {
     if (testing::runningUnderWine()) {
         GTEST_SKIP() << "Wine's GDI+ draws no underline or strike-out";

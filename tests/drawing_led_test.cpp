@@ -251,5 +251,45 @@ TEST(LEDDrawing, SegmentsAreExactRectanglesOfTheColourOnTheBox) {
     EXPECT_EQ(at(477, 335), Color{});
 }
 
+TEST(LEDDrawing, SmallDigitsStayApartAndInsideTheirBox) {
+    // Sizes at which the 5-unit segment thickness truncates to no pixel while
+    // the segments are still at least two pixels long; the LED clock at 30 %
+    // of a 100-pixel-high frame is size 10.
+    struct Case {
+        int32_t size;
+        double pixelAspectRatio;
+    };
+    for (const Case& c : {Case{10, 1.0}, Case{14, 1.0}, Case{19, 1.0}, Case{30, 2.0}, Case{12, 0.5}}) {
+        SCOPED_TRACE(std::to_string(c.size) + " par " + std::to_string(c.pixelAspectRatio));
+        std::vector<std::vector<uint8_t>> pictures;
+        for (wchar_t digit = L'0'; digit <= L'9'; ++digit) {
+            DrawingSurface surface;
+            const int width = 60;
+            const int height = 40;
+            const DrawingTarget* target = surface.create(width, height, 32, false);
+            ASSERT_NE(target, nullptr);
+            LEDClockDrawer clock = ledClock();
+            clock.drawText(*createGraphics(target), 30, 20, c.size, c.pixelAspectRatio, std::wstring(1, digit));
+            const IntRect box = clock.boxRectangle(1);
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const uint8_t* p = surface.pixels() + static_cast<size_t>(height - 1 - y) * surface.rowBytes() +
+                                       static_cast<size_t>(x) * 4;
+                    const bool inBox = x >= box.x && x < box.x + box.width && y >= box.y && y < box.y + box.height;
+                    if (!inBox) {
+                        ASSERT_EQ(makeColor(p[3], p[2], p[1], p[0]), Color{}) << char(digit) << " " << x << "," << y;
+                    }
+                }
+            }
+            pictures.emplace_back(surface.pixels(), surface.pixels() + surface.sizeBytes());
+        }
+        for (size_t a = 0; a < pictures.size(); ++a) {
+            for (size_t b = a + 1; b < pictures.size(); ++b) {
+                EXPECT_NE(pictures[a], pictures[b]) << a << " and " << b << " look the same";
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace horavex

@@ -150,9 +150,9 @@ protected:
         s->param("ClockChoice").setInt(c.style);
         s->param("ClockSize").setDouble(0.3);
         if (c.centre) s->setSpatialFraction("corner1", (*c.centre)[0], (*c.centre)[1]);
-        ImageSpec spec = imageSpec(kFrame);
-        spec.pixelAspectRatio = c.pixelAspectRatio;
-        FrameImages images = attachFrame(*s, spec);
+        ImageSpec layout = imageSpec(kFrame);
+        layout.pixelAspectRatio = c.pixelAspectRatio;
+        FrameImages images = attachFrame(*s, layout);
         fillImage(*images.source, kSourceColour);
         EXPECT_EQ(s->render(0.0, kFrame), kOfxStatOK);
         *box = clockBox(*images.output);

@@ -72,8 +72,8 @@ ImageSpec paddedSpec(const char* depth = kOfxBitDepthByte) {
     return imageSpec(kBounds, depth, 64 * 4 * bytesPerComponent(depth) + 16);
 }
 
-std::shared_ptr<ImageBuffer> attach(Clip& clip, const ImageSpec& spec) {
-    auto image = clip.attachImage(spec);
+std::shared_ptr<ImageBuffer> attach(Clip& clip, const ImageSpec& layout) {
+    auto image = clip.attachImage(layout);
     image->fillBytes(std::byte{0x3C});
     fillPadding(*image, kPaddingByte);
     return image;
@@ -141,16 +141,16 @@ const Row kRows[] = {
     {"RowBytesShorterThanARow", Phase::Render, kOfxImageEffectContextGenerator, kUnwritableOutput, nullptr,
      [](Stage& s) {
          // RGBA bytes as the plug-in declared, but one byte a pixel in memory.
-         ImageSpec spec = imageSpec(kBounds);
-         spec.bytesPerPixel = 1;
-         s.output = attach(s.effect.clip("Output"), spec);
+         ImageSpec layout = imageSpec(kBounds);
+         layout.bytesPerPixel = 1;
+         s.output = attach(s.effect.clip("Output"), layout);
      },
      kFormatGuard},
     {"AlphaOnlyOutput", Phase::Render, kOfxImageEffectContextGenerator, kUnwritableOutput, nullptr,
      [](Stage& s) {
-         ImageSpec spec = imageSpec(kBounds);
-         spec.components = kOfxImageComponentAlpha;
-         s.output = attach(s.effect.clip("Output"), spec);
+         ImageSpec layout = imageSpec(kBounds);
+         layout.components = kOfxImageComponentAlpha;
+         s.output = attach(s.effect.clip("Output"), layout);
      },
      kFormatGuard},
     {"SourceOfAnotherDepth", Phase::Render, kOfxImageEffectContextFilter, kUnusableSource, nullptr,

@@ -178,10 +178,10 @@ struct LayoutCase {
     OfxStatus status;
 };
 
-ImageSpec withComponents(ImageSpec spec, const char* components, int bytesPerPixel = 0) {
-    spec.components = components;
-    spec.bytesPerPixel = bytesPerPixel;
-    return spec;
+ImageSpec withComponents(ImageSpec layout, const char* components, int bytesPerPixel = 0) {
+    layout.components = components;
+    layout.bytesPerPixel = bytesPerPixel;
+    return layout;
 }
 
 TEST(RenderFailures, ImagesOfAnotherLayoutAreNeverWrittenOrReadAsRgba) {
