@@ -217,6 +217,28 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
     auto* const dstBytes = static_cast<unsigned char*>(dstData);
     const auto* const srcBytes = static_cast<const unsigned char*>(srcData);
 
+    // Whole rows that are a plain clear or copy go as one block of memory
+    // while the rows of both images lie back to back (the window spans the
+    // output's width, the source has the same layout).
+    const std::int64_t packedRowBytes = rectWidth(dstBounds) * static_cast<std::int64_t>(kPixel);
+    const bool dstPacked = area.x1 == dstBounds.x1 && area.x2 == dstBounds.x2 && dstRowBytes > 0 &&
+                           dstRowBytes == packedRowBytes;
+    const bool srcPacked = haveSource && srcBounds.x1 == dstBounds.x1 && srcBounds.x2 == dstBounds.x2 &&
+                           srcRowBytes == dstRowBytes;
+    const bool drawSpansRows = drawLeft < rowEnd && drawRight > rowBegin && drawLeft < drawRight;
+    enum class RowKind { Mixed, Clear, Copy };
+    auto kindOf = [&](int y) {
+        const bool drawnRow = drawSpansRows && y >= drawBottom && y < drawTop;
+        const bool inkRow = y >= inkBottom && y < inkTop && inkLeft < inkRight;
+        if (!dstPacked || (drawnRow && (undrawnIsKeyed || inkRow))) {
+            return RowKind::Mixed;
+        }
+        if (!haveSource || y < srcBounds.y1 || y >= srcBounds.y2) {
+            return RowKind::Clear;
+        }
+        return srcPacked ? RowKind::Copy : RowKind::Mixed;
+    };
+
     unsigned rowsSincePoll = 0;
     for (int y = area.y1; y < area.y2; ++y) {
         if (++rowsSincePoll == rowsPerAbortPoll) {
@@ -224,6 +246,25 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
             if (abortPoll && abortPoll()) {
                 return;
             }
+        }
+        const RowKind kind = kindOf(y);
+        if (kind != RowKind::Mixed) {
+            // Up to the row before the next poll.
+            int rows = 1;
+            while (y + rows < area.y2 && rowsSincePoll + static_cast<unsigned>(rows) < rowsPerAbortPoll &&
+                   kindOf(y + rows) == kind) {
+                ++rows;
+            }
+            const auto bytes = static_cast<std::size_t>(packedRowBytes) * static_cast<std::size_t>(rows);
+            unsigned char* const block = dstBytes + pixelOffset(dstBounds, area.x1, y, dstRowBytes, kPixel);
+            if (kind == RowKind::Clear) {
+                std::memset(block, 0, bytes);
+            } else {
+                std::memmove(block, srcBytes + pixelOffset(srcBounds, area.x1, y, srcRowBytes, kPixel), bytes);
+            }
+            rowsSincePoll += static_cast<unsigned>(rows - 1);
+            y += rows - 1;
+            continue;
         }
         unsigned char* const dstRow =
             dstBytes + pixelOffset(dstBounds, area.x1, y, dstRowBytes, kPixel);
