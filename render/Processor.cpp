@@ -408,39 +408,37 @@ bool runProcessorForDepth(int bitDepth, AbortPoll abortPoll, bool useKey, OfxRec
     }
 }
 
+namespace {
+
+// The job's processor for one pixel type, its surface and options set, run
+// whole or in bands.
+template <typename P>
+void runJob(const CompositeJob& job, unsigned bands, const BandRunner& runner) {
+    P processor(job.abortPoll, job.useKey, job.drawRect, job.keyColour, job.drawBits, job.srcData, job.srcBounds,
+                job.srcRowBytes, job.dstData, job.dstBounds, job.dstRowBytes, job.drawRowBytes, job.renderWindow);
+    processor.setSurface(job.surfaceBounds, job.ink);
+    processor.setRowsPerAbortPoll(job.rowsPerAbortPoll);
+    processor.setInkRuns(job.inkRuns);
+    if (bands < 2 || !runner) {
+        processor.run();
+        return;
+    }
+    runner(bands, [&processor, bands](unsigned band) { processor.processBand(band, bands); });
+}
+
+}  // namespace
+
 bool runProcessorForDepth(int bitDepth, const CompositeJob& job, unsigned bands, const BandRunner& runner) {
-    auto run = [&](auto& processor) {
-        processor.setSurface(job.surfaceBounds, job.ink);
-        processor.setRowsPerAbortPoll(job.rowsPerAbortPoll);
-        processor.setInkRuns(job.inkRuns);
-        if (bands < 2 || !runner) {
-            processor.run();
-            return;
-        }
-        runner(bands, [&processor, bands](unsigned band) { processor.processBand(band, bands); });
-    };
     switch (bitDepth) {
-        case 8: {
-            ProcessRGBA8 processor(job.abortPoll, job.useKey, job.drawRect, job.keyColour, job.drawBits, job.srcData,
-                                   job.srcBounds, job.srcRowBytes, job.dstData, job.dstBounds, job.dstRowBytes,
-                                   job.drawRowBytes, job.renderWindow);
-            run(processor);
+        case 8:
+            runJob<ProcessRGBA8>(job, bands, runner);
             return true;
-        }
-        case 16: {
-            ProcessRGBA16 processor(job.abortPoll, job.useKey, job.drawRect, job.keyColour, job.drawBits,
-                                    job.srcData, job.srcBounds, job.srcRowBytes, job.dstData, job.dstBounds,
-                                    job.dstRowBytes, job.drawRowBytes, job.renderWindow);
-            run(processor);
+        case 16:
+            runJob<ProcessRGBA16>(job, bands, runner);
             return true;
-        }
-        case 32: {
-            ProcessRGBAFloat processor(job.abortPoll, job.useKey, job.drawRect, job.keyColour, job.drawBits,
-                                       job.srcData, job.srcBounds, job.srcRowBytes, job.dstData, job.dstBounds,
-                                       job.dstRowBytes, job.drawRowBytes, job.renderWindow);
-            run(processor);
+        case 32:
+            runJob<ProcessRGBAFloat>(job, bands, runner);
             return true;
-        }
         default:
             return false;
     }
