@@ -507,6 +507,10 @@ TEST_F(GraphicsText, FontsLargerThanTheFontEngineLaysOutAreScaled) {
 // engine scales to; they are still drawn. An "I" centred on the picture
 // covers it with its stem (about a tenth of an em wide).
 TEST_F(GraphicsText, GlyphsPastTheFontEnginesLargestSizeAreStillDrawn) {
+#ifdef _WIN32
+    GTEST_SKIP() << "GDI+ draws text through the system's font engine, which draws nothing past about 65,000 "
+                    "pixels per em; only the Cairo backend outlines such glyphs itself";
+#endif
     for (float points : {30000.0f, 60000.0f, 150000.0f, 1.5e6f}) {
         SCOPED_TRACE(points);
         Canvas canvas(64, 64);
