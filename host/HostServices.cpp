@@ -1,6 +1,8 @@
 // Abort switch, message record, memory blocks and time line.
 #include "host/HostServices.h"
 
+#include "host/Suites.h"
+
 #include <new>
 
 namespace horavex::host {
@@ -38,9 +40,15 @@ std::size_t AbortControl::calls() const {
     return calls_;
 }
 
+void AbortControl::throwOnSuiteThreads(bool on) {
+    std::lock_guard lock(mutex_);
+    throwOnSuiteThreads_ = on;
+}
+
 int AbortControl::poll() {
     std::lock_guard lock(mutex_);
     ++calls_;
+    if (throwOnSuiteThreads_ && onSuiteThread()) throw std::bad_alloc();
     if (abortAfter_) return calls_ - callsAtArm_ > *abortAfter_ ? 1 : 0;
     return aborting_ ? 1 : 0;
 }

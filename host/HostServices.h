@@ -24,6 +24,9 @@ public:
     void abortAfter(std::size_t calls);
     // Never abort; the call count restarts at zero.
     void reset();
+    // Fault: abort() throws std::bad_alloc into the plug-in when asked from
+    // a thread the multi-thread suite runs.
+    void throwOnSuiteThreads(bool on);
     // abort() calls so far.
     std::size_t calls() const;
     // Counts one call and returns the answer.
@@ -35,6 +38,7 @@ private:
     std::optional<std::size_t> abortAfter_;
     std::size_t calls_ = 0;
     std::size_t callsAtArm_ = 0;
+    bool throwOnSuiteThreads_ = false;
 };
 
 struct Message {

@@ -169,4 +169,6 @@ constexpr OfxMultiThreadSuiteV1 kSuite = {
 
 const OfxMultiThreadSuiteV1* multiThreadSuite() { return &kSuite; }
 
+bool onSuiteThread() { return tSpawned; }
+
 }  // namespace horavex::host

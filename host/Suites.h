@@ -23,6 +23,8 @@ const OfxImageEffectSuiteV1* imageEffectSuite();
 const OfxParameterSuiteV1* parameterSuite();
 const OfxMemorySuiteV1* memorySuite();
 const OfxMultiThreadSuiteV1* multiThreadSuite();
+// True on a thread the multi-thread suite runs a plug-in's function on.
+bool onSuiteThread();
 const OfxMessageSuiteV1* messageSuite();
 // No interacts exist in this host: every handle is bad.
 const OfxInteractSuiteV1* interactSuite();

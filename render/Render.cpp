@@ -251,7 +251,8 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         if (instance.aborted()) {
             return kOfxStatOK;
         }
-        const int32_t margin = std::max<int32_t>(kMinOverlapMargin, (lastInkRows.end - lastInkRows.begin) / 4);
+        const auto margin = static_cast<int32_t>(
+            std::max<int64_t>(kMinOverlapMargin, (int64_t{lastInkRows.end} - lastInkRows.begin) / 4));
         const OverlapPlan plan = planOverlap(RowRange{area.y1, area.y2}, lastInkRows, margin);
         CompositeJob plain = job;  // no picture: rows pass through
         std::atomic<std::size_t> nextChunk{0};
@@ -275,7 +276,8 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         if (aborted.load(std::memory_order_relaxed)) {
             return kOfxStatOK;
         }
-        for (const RowRange rows : rowsNeedingPicture(RowRange{area.y1, area.y2}, plan.clockRows, inkRows(*drawn, frame))) {
+        const RowRange windowRows{area.y1, area.y2};
+        for (const RowRange rows : rowsNeedingPicture(windowRows, plan.clockRows, inkRows(*drawn, frame))) {
             compositeWith(*drawn, OfxRectI{area.x1, rows.begin, area.x2, rows.end});
         }
         return kOfxStatOK;

@@ -1,7 +1,9 @@
 #include "shell/MultiThreadAccess.h"
 
 #include <atomic>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace horavex {
@@ -11,6 +13,10 @@ struct BandWork {
     const std::function<void(unsigned)>* work = nullptr;
     unsigned bands = 0;
     std::unique_ptr<std::atomic<bool>[]> done;
+    // Nothing may be thrown through the host's threads: the first failure
+    // is carried back to the calling thread.
+    std::mutex failureLock;
+    std::exception_ptr failure;
 };
 
 // Each of the host's threads takes every n-th band, so bands and thread
@@ -21,7 +27,14 @@ void runBands(unsigned int threadIndex, unsigned int threadMax, void* customArg)
         return;
     }
     for (unsigned band = threadIndex; band < job->bands; band += threadMax) {
-        (*job->work)(band);
+        try {
+            (*job->work)(band);
+        } catch (...) {
+            const std::lock_guard<std::mutex> guard(job->failureLock);
+            if (job->failure == nullptr) {
+                job->failure = std::current_exception();
+            }
+        }
         job->done[band].store(true, std::memory_order_release);
     }
 }
@@ -59,6 +72,9 @@ BandRunner hostBandRunner(const HostSuites& suites) {
             if (!job.done[band].load(std::memory_order_acquire)) {
                 work(band);
             }
+        }
+        if (job.failure != nullptr) {
+            std::rethrow_exception(job.failure);
         }
     };
 }

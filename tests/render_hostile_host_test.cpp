@@ -238,6 +238,30 @@ TEST_P(HostileHost, AnswersWithItsStatusAndWritesNothingOutside) {
 INSTANTIATE_TEST_SUITE_P(Faults, HostileHost, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 
+// A host whose abort() throws when the plug-in asks from the host's own
+// threads: nothing may cross those threads; the render ends with the status
+// of what was thrown and gives its images back. The second frame draws a new
+// clock beside the copy of the other rows, the first composites in bands.
+TEST(HostileHostThreads, WhatTheHostThrowsOnItsThreadsBecomesTheRendersStatus) {
+    HostConfig config;
+    config.threaded = true;
+    config.cpuCount = 2;
+    PluginSession session = loadEffect(kOfxImageEffectContextFilter, pluginBundlePath(), EffectConfig{}, config);
+    constexpr OfxRectI kFrame{0, 0, 640, 360};
+    FrameImages images = attachFrame(*session.effect, imageSpec(kFrame));
+    fillPattern(*images.source, 3);
+    session.effect->param("ClockChoice").setInt(1);
+    session.host->abortControl().throwOnSuiteThreads(true);
+    for (double time : {0.0, 1.0}) {
+        SCOPED_TRACE(time);
+        EXPECT_EQ(session.effect->render(time, kFrame), kOfxStatErrMemory);
+        EXPECT_EQ(session.host->images().outstanding(), 0u);
+    }
+    // The same instance renders again once the host behaves.
+    session.host->abortControl().throwOnSuiteThreads(false);
+    EXPECT_EQ(session.effect->render(2.0, kFrame), kOfxStatOK);
+}
+
 // Memory that runs out while the render allocates its drawing surface: the
 // render ends with the memory status and gives its images back. The address
 // space is limited in a child process, which a sanitizer's shadow memory
