@@ -21,6 +21,7 @@
 
 #include "common/Sanitizers.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzValues.h"
 #include "host/Host.h"
 
 #if defined(HORAVEX_ASAN)
@@ -52,22 +53,7 @@ struct Session {
 Session* session = nullptr;
 
 double anyDouble(FuzzedDataProvider& in) {
-    switch (in.ConsumeIntegralInRange(0, 4)) {
-        case 0:
-            return in.ConsumeFloatingPoint<double>();
-        case 1:
-            return in.ConsumeFloatingPointInRange(-2.0, 2.0);
-        case 2:
-            return in.ConsumeFloatingPointInRange(-200.0, 10000.0);
-        case 3:
-            return static_cast<double>(in.ConsumeIntegral<int32_t>());
-        default: {
-            double raw = 0;
-            const auto bytes = in.ConsumeBytes<uint8_t>(sizeof raw);
-            if (!bytes.empty()) std::memcpy(&raw, bytes.data(), bytes.size());
-            return raw;  // NaNs and infinities too
-        }
-    }
+    return horavex::fuzz::anyDouble(in, {{-2.0, 2.0}, {-200.0, 10000.0}});
 }
 
 int anyInt(FuzzedDataProvider& in) {

@@ -14,24 +14,12 @@
 #include "clocktime/ComputeShownTime.h"
 #include "common/Saturate.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzValues.h"
 
 namespace {
 
 double anyDouble(FuzzedDataProvider& in) {
-    switch (in.ConsumeIntegralInRange(0, 3)) {
-        case 0:
-            return in.ConsumeFloatingPoint<double>();
-        case 1:
-            return in.ConsumeFloatingPointInRange(-100.0, 100000.0);
-        case 2:
-            return static_cast<double>(in.ConsumeIntegral<int32_t>());
-        default: {
-            double raw = 0;
-            const auto bytes = in.ConsumeBytes<uint8_t>(sizeof raw);
-            if (!bytes.empty()) std::memcpy(&raw, bytes.data(), bytes.size());
-            return raw;
-        }
-    }
+    return horavex::fuzz::anyDouble(in, {{-100.0, 100000.0}});
 }
 
 bool inRanges(const horavex::ShownTime& t) {

@@ -15,6 +15,7 @@
 #include "clocktime/FreeFormat.h"
 #include "clocktime/TimeText.h"
 #include "fuzz/FuzzCheck.h"
+#include "fuzz/FuzzValues.h"
 
 namespace {
 
@@ -24,20 +25,7 @@ int32_t pick(FuzzedDataProvider& in, int32_t low, int32_t high) {
 }
 
 double anyDouble(FuzzedDataProvider& in) {
-    switch (in.ConsumeIntegralInRange(0, 3)) {
-        case 0:
-            return in.ConsumeFloatingPoint<double>();
-        case 1:
-            return in.ConsumeFloatingPointInRange(-1000.0, 1000.0);
-        case 2:
-            return static_cast<double>(in.ConsumeIntegral<int32_t>());
-        default: {
-            double raw = 0;
-            const auto bytes = in.ConsumeBytes<uint8_t>(sizeof raw);
-            if (!bytes.empty()) std::memcpy(&raw, bytes.data(), bytes.size());
-            return raw;  // NaNs and infinities too
-        }
-    }
+    return horavex::fuzz::anyDouble(in, {{-1000.0, 1000.0}});
 }
 
 }  // namespace
