@@ -18,7 +18,8 @@
 // new clock for every frame: the cost of drawing, not reuse. The reuse case
 // renders 100 consecutive frames of "hh:mm:ss", where 24 of 25 frames show
 // the clock before them. threads4k renders 3840x2160 float with 1, 2 and all
-// of the machine's threads.
+// of the machine's threads. smallFrame renders 64x64 frames: its render_ms is
+// what each frame costs besides its pixels.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -183,6 +184,18 @@ void reuse(benchmark::State& state) {
     runRenders(state, setup);
 }
 
+// A 64x64 frame: what a frame costs besides its pixels (the suite calls,
+// the parameters, the time text), against a copy that costs next to nothing.
+void smallFrame(benchmark::State& state) {
+    Setup setup;
+    setup.width = 64;
+    setup.height = 64;
+    setup.style = static_cast<int>(state.range(0));
+    setup.timeStep = 1.0;
+    setup.digitalFormat = 3;  // hh:mm:ss
+    runRenders(state, setup);
+}
+
 void threads4k(benchmark::State& state) {
     Setup setup;
     setup.width = 3840;
@@ -242,6 +255,13 @@ BENCHMARK(reuse)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(100);
+
+BENCHMARK(smallFrame)
+    ->ArgName("style")
+    ->DenseRange(0, 2)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(2000);
 
 BENCHMARK(threads4k)
     ->ArgNames({"threads", "cold"})

@@ -5,19 +5,17 @@ namespace horavex::host {
 
 void CallLog::record(std::string_view function, std::string_view argument, std::string_view target,
                      OfxStatus status) {
+    if (!enabled_.load(std::memory_order_relaxed)) return;
     std::lock_guard lock(mutex_);
-    if (!enabled_) return;
     records_.push_back(CallRecord{std::string(function), std::string(argument), std::string(target), status});
 }
 
 void CallLog::setEnabled(bool enabled) {
-    std::lock_guard lock(mutex_);
-    enabled_ = enabled;
+    enabled_.store(enabled, std::memory_order_relaxed);
 }
 
 bool CallLog::enabled() const {
-    std::lock_guard lock(mutex_);
-    return enabled_;
+    return enabled_.load(std::memory_order_relaxed);
 }
 
 void CallLog::clear() {

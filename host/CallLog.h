@@ -4,6 +4,7 @@
 
 #include "ofxapi/OfxApi.h"
 
+#include <atomic>
 #include <cstddef>
 #include <mutex>
 #include <optional>
@@ -52,7 +53,7 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    bool enabled_ = true;
+    std::atomic<bool> enabled_{true};
     std::vector<CallRecord> records_;
 };
 

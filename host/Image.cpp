@@ -183,8 +183,11 @@ OfxStatus ImageTracker::release(OfxPropertySetHandle handle, std::string& clip) 
         return kOfxStatErrBadHandle;
     }
     // The set stays allocated so its address is not reused, but the
-    // plug-in can no longer reach it through the suites.
+    // plug-in can no longer reach it through the suites. Its properties go
+    // now, while they are still in the caches: dropping them with the
+    // record, a thousand images later, cost more than making them.
     detail::unregisterHandle(e.props.get());
+    e.props->clear();
     ++released_;
     if (released_ > kReleasedRecordsKept) {
         // Forget the oldest released record (not this one).

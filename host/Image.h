@@ -140,8 +140,9 @@ public:
     // -1 for a handle that was never handed out.
     int releaseCount(OfxPropertySetHandle handle) const;
     std::vector<ImageRecord> records() const;
-    // The image property set behind a record (it outlives the release so
-    // tests can inspect it; suite calls on it fail once released).
+    // The image property set behind a record (it outlives the release, empty,
+    // so that its address is not handed out again while the record is kept;
+    // suite calls on it fail once released).
     const PropertySet* properties(std::uint64_t serial) const;
     // Forgets every record; outstanding images count as released.
     void clear();

@@ -4,7 +4,8 @@
 #include "host/Host.h"
 #include "host/Suites.h"
 
-#include <sstream>
+#include <algorithm>
+#include <cstdio>
 
 namespace horavex::host {
 namespace {
@@ -86,10 +87,14 @@ OfxStatus clipGetPropertySet(OfxImageClipHandle clip, OfxPropertySetHandle* prop
     });
 }
 
+// "<clip>@<time>", the time as a stream prints it (six significant digits).
 std::string uniqueIdentifier(const std::string& clip, double time) {
-    std::ostringstream out;
-    out << clip << '@' << time;
-    return out.str();
+    char number[64];
+    const int length = std::snprintf(number, sizeof number, "%g", time);
+    std::string id = clip;
+    id += '@';
+    id.append(number, length > 0 ? std::min<std::size_t>(static_cast<std::size_t>(length), sizeof number - 1) : 0);
+    return id;
 }
 
 OfxStatus clipGetImage(OfxImageClipHandle clip, OfxTime time, const OfxRectD* region,
@@ -137,6 +142,7 @@ OfxStatus clipReleaseImage(OfxPropertySetHandle imageHandle) {
     if (host == nullptr) return kOfxStatErrBadHandle;
     std::string clip;
     const OfxStatus s = host->images().release(imageHandle, clip);
+    if (!host->calls().enabled()) return s;
     return log(host, "clipReleaseImage", clip, clip.empty() ? "" : std::string(kOfxTypeImage) + ":" + clip, s);
 }
 

@@ -32,7 +32,9 @@ OfxStatus log(const char* function, OfxStatus status) {
 unsigned int cpuCount() {
     Host* host = Host::current();
     unsigned int n = host != nullptr ? host->config().cpuCount : 0;
-    if (n == 0) n = std::thread::hardware_concurrency();
+    // The standard library asks the system anew every time.
+    static const unsigned int machine = std::thread::hardware_concurrency();
+    if (n == 0) n = machine;
     return n == 0 ? 1 : n;
 }
 

@@ -170,6 +170,13 @@ void PropertySet::definePointer(std::string_view name, std::vector<void*> values
     defineValues(name, std::move(values));
 }
 
+void PropertySet::clear() {
+    std::lock_guard lock(mutex_);
+    properties_.clear();
+    creationOrder_.clear();
+    setOrder_.clear();
+}
+
 bool PropertySet::remove(std::string_view name) {
     std::lock_guard lock(mutex_);
     auto it = properties_.find(name);

@@ -69,6 +69,9 @@ public:
     void defineString(std::string_view name, std::vector<std::string> values);
     void definePointer(std::string_view name, std::vector<void*> values);
     bool remove(std::string_view name);
+    // Drops every property (and the set order); the set itself and its
+    // handle's address stay.
+    void clear();
 
     // Suite semantics (see the rules above); every successful set records
     // the name in setOrder().

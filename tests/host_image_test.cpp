@@ -141,6 +141,14 @@ TEST_F(ClipImageTest, TheImagePropertySetDescribesTheAttachedImage) {
     EXPECT_STREQ(premult, kOfxImageUnPreMultiplied);
     EXPECT_EQ(par, 2.0);
     EXPECT_EQ(scale[1], 0.5);
+    // The identifier names the clip and the time, as a stream prints it.
+    char* identifier = nullptr;
+    EXPECT_EQ(props->propGetString(image, "OfxImagePropUniqueIdentifier", 0, &identifier), kOfxStatOK);
+    EXPECT_STREQ(identifier, "Source@12");
+    OfxPropertySetHandle later = fetch("Source", 1234567.25);
+    EXPECT_EQ(props->propGetString(later, "OfxImagePropUniqueIdentifier", 0, &identifier), kOfxStatOK);
+    EXPECT_STREQ(identifier, "Source@1.23457e+06");
+    EXPECT_EQ(suite->clipReleaseImage(later), kOfxStatOK);
     // Image properties are the host's: the plug-in cannot add to them.
     EXPECT_EQ(props->propSetInt(image, "Scribble", 0, 1), kOfxStatErrUnknown);
     EXPECT_EQ(effect->clip("Source").props().getString(kOfxImageEffectPropPixelDepth), kOfxBitDepthShort);
