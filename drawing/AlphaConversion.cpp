@@ -97,24 +97,54 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
     const ChannelTable& multiply = multiplyTable();
     const ChannelTable& divide = divideTable();
     const size_t count = static_cast<size_t>(area.right - area.left);
-    // Opaque pixels mostly hold a drawn colour exactly; the last one seen is
-    // checked first.
-    uint32_t lastExact = drawnColours.back().argb & 0x00FFFFFFu;
+    // An opaque pixel that holds a drawn colour exactly is that colour's
+    // nearest already: it stays as it is. The last one seen is checked first.
+    uint32_t lastExact = 0xFF000000u | (drawnColours.back().argb & 0x00FFFFFFu);
+    auto isDrawnOpaque = [&](uint32_t word) {
+        if (word == lastExact) {
+            return true;
+        }
+        if (word < 0xFF000000u) {
+            return false;
+        }
+        for (const Color c : drawnColours) {
+            if ((0xFF000000u | c.argb) == word) {
+                lastExact = word;
+                return true;
+            }
+        }
+        return false;
+    };
     // The last pixel searched and its result; alpha 0 never reaches the search.
     uint32_t lastIn = 0;
     uint32_t lastOut = 0;
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint8_t* pixel = drawingRowAddress(target, y) + static_cast<size_t>(area.left) * 4;
-        for (size_t i = 0; i < count; ++i, pixel += 4) {
+        size_t i = 0;
+        while (i < count) {
+            // Most of a picture is untouched or one opaque colour: four
+            // pixels at a time while they are.
+            if (i + 4 <= count) {
+                uint32_t quad[4];
+                std::memcpy(quad, pixel, sizeof quad);
+                if ((quad[0] | quad[1] | quad[2] | quad[3]) == 0 ||
+                    (quad[0] == lastExact && quad[1] == lastExact && quad[2] == lastExact && quad[3] == lastExact)) {
+                    i += 4;
+                    pixel += sizeof quad;
+                    continue;
+                }
+            }
             uint32_t word;
             std::memcpy(&word, pixel, sizeof word);
+            ++i;
+            pixel += 4;
             const uint32_t alpha = word >> 24;
-            if (alpha == 0 || (alpha == 255 && (word & 0x00FFFFFFu) == lastExact)) {
+            if (alpha == 0 || isDrawnOpaque(word)) {
                 continue;
             }
             // A translucent fill repeats one word over its whole area.
             if (word == lastIn) {
-                std::memcpy(pixel, &lastOut, sizeof lastOut);
+                std::memcpy(pixel - 4, &lastOut, sizeof lastOut);
                 continue;
             }
             lastIn = word;
@@ -143,14 +173,14 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
                     lastOut = word;
                     continue;
                 }
-                lastExact = colour;
+                lastExact = 0xFF000000u | colour;
             } else if (best > 3 * kPremultipliedTolerance) {
                 const uint8_t* quotient = divide.data() + alpha * 256u;
                 colour = uint32_t{quotient[red]} << 16 | uint32_t{quotient[green]} << 8 | uint32_t{quotient[blue]};
             }
             word = (word & 0xFF000000u) | colour;
             lastOut = word;
-            std::memcpy(pixel, &word, sizeof word);
+            std::memcpy(pixel - 4, &word, sizeof word);
         }
     }
 }
