@@ -82,18 +82,41 @@ OfxRectI outputFrame(const HostSuites& suites, OfxImageClipHandle outputClip,
 // band: asking before every row was most of a frame's calls into the host.
 constexpr unsigned kRowsPerAbortQuestion = 32;
 
-// Compositing a window this large is worth splitting across the host's CPUs.
+// A window this large is worth the host's other CPUs: the drawing of a new
+// clock goes beside the copying of the rows it does not reach.
 constexpr int64_t kPixelsWorthThreads = int64_t{1} << 17;
 constexpr int64_t kMinRowsPerBand = 16;
+// Compositing alone is split across CPUs from this many bytes of output on:
+// below it the frame is copied at the speed of one core's caches, and
+// handing bands to other threads costs more than it saves.
+constexpr int64_t kBytesWorthCompositingThreads = int64_t{12} << 20;
 
-unsigned bandsFor(const HostSuites& suites, const OfxRectI& window, const OfxRectI& bounds) {
+// rows x columns x factor reaches limit (no product formed that could overflow).
+bool reaches(int64_t rows, int64_t columns, int64_t factor, int64_t limit) {
+    if (rows <= 0 || columns <= 0 || factor <= 0) {
+        return limit <= 0;
+    }
+    return columns >= (limit + rows - 1) / rows || columns * rows >= (limit + factor - 1) / factor;
+}
+
+unsigned threadsFor(const HostSuites& suites, const OfxRectI& window, const OfxRectI& bounds) {
     const OfxRectI area = intersectRects(window, bounds);
     const int64_t rows = rectHeight(area);
-    if (rows * rectWidth(area) < kPixelsWorthThreads) {
+    if (!reaches(rows, rectWidth(area), 1, kPixelsWorthThreads)) {
         return 1;
     }
     const int64_t threads = hostThreadCount(suites);
     return static_cast<unsigned>(std::clamp<int64_t>(std::min(threads, rows / kMinRowsPerBand), 1, threads));
+}
+
+unsigned compositingBandsFor(const HostSuites& suites, const OfxRectI& window, const OfxRectI& bounds,
+                             int32_t bitDepth) {
+    const OfxRectI area = intersectRects(window, bounds);
+    // Four channels of bitDepth bits each.
+    const int64_t bytesPerPixel = std::max<int64_t>(int64_t{bitDepth} / 2, 1);
+    return reaches(rectHeight(area), rectWidth(area), bytesPerPixel, kBytesWorthCompositingThreads)
+               ? threadsFor(suites, window, bounds)
+               : 1;
 }
 
 // The least a planned clock area is widened by: a clock's rows move a little
@@ -237,13 +260,13 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         withPicture.drawRowBytes = static_cast<int>(drawn.surface.rowBytes());
         withPicture.ink = drawn.ink;
         withPicture.inkRuns = &drawn.runs;
-        const unsigned bands = bandsFor(suites, window, resources.output.rect);
+        const unsigned bands = compositingBandsFor(suites, window, resources.output.rect, resources.output.bitDepth);
         runProcessorForDepth(resources.output.bitDepth, withPicture, bands,
                              bands > 1 ? hostBandRunner(suites) : BandRunner{});
     };
 
     const OfxRectI area = intersectRects(renderWindow, resources.output.rect);
-    const unsigned bands = bandsFor(suites, renderWindow, resources.output.rect);
+    const unsigned bands = threadsFor(suites, renderWindow, resources.output.rect);
     const bool blackKey = useKey && keyColour.r == 0 && keyColour.g == 0 && keyColour.b == 0;
     // A new clock is drawn while other threads copy the rows it will not
     // reach; a black key takes undrawn pixels too, so then every row waits.

@@ -210,9 +210,22 @@ TEST(RenderReuse, EveryInputThatDecidesTheClockDrawsItAgain) {
 }
 
 TEST(RenderThreads, LargeWindowsAreCompositedOnTheHostsThreadsWithTheSameResult) {
-    constexpr OfxRectI kLarge{0, 0, 640, 360};
+    // Over 12 MB of output at either depth; a 1920x1080 8-bit frame (8 MB)
+    // is copied faster by one core than handed out in bands.
+    constexpr OfxRectI kLarge{0, 0, 2048, 1600};
+    constexpr OfxRectI kHd{0, 0, 1920, 1080};
     for (const char* depth : {kOfxBitDepthByte, kOfxBitDepthFloat}) {
         SCOPED_TRACE(depth);
+        {
+            HostConfig config;
+            config.threaded = true;
+            config.cpuCount = 4;
+            PluginSession session = loadEffect(kOfxImageEffectContextFilter, pluginBundlePath(), EffectConfig{}, config);
+            attachFrame(*session.effect, imageSpec(kHd, depth));
+            session.host->calls().clear();
+            ASSERT_EQ(session.effect->render(0.0, kHd), kOfxStatOK);
+            EXPECT_EQ(session.host->calls().count("multiThread"), depth == kOfxBitDepthFloat ? 1u : 0u);
+        }
         std::vector<std::byte> results[2];
         for (unsigned cpus : {1u, 4u}) {
             HostConfig config;

@@ -247,8 +247,9 @@ TEST(HostileHostThreads, WhatTheHostThrowsOnItsThreadsBecomesTheRendersStatus) {
     config.threaded = true;
     config.cpuCount = 2;
     PluginSession session = loadEffect(kOfxImageEffectContextFilter, pluginBundlePath(), EffectConfig{}, config);
-    constexpr OfxRectI kFrame{0, 0, 640, 360};
-    FrameImages images = attachFrame(*session.effect, imageSpec(kFrame));
+    // Large enough (float, 14 MB) to be composited in bands.
+    constexpr OfxRectI kFrame{0, 0, 1280, 720};
+    FrameImages images = attachFrame(*session.effect, imageSpec(kFrame, kOfxBitDepthFloat));
     fillPattern(*images.source, 3);
     session.effect->param("ClockChoice").setInt(1);
     session.host->abortControl().throwOnSuiteThreads(true);
