@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "render/DrawClock.h"
+#include "render/SharedClockPictures.h"
 
 namespace horavex {
 
@@ -53,8 +54,8 @@ std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const 
 }
 
 std::shared_ptr<const ClockPicture> ClockCache::obtain(const ClockKey& key, const ShownTime& shown) {
-    if (picture_ != nullptr && sameClock(key, key_)) {
-        return picture_;
+    if (std::shared_ptr<const ClockPicture> found = find(key)) {
+        return found;
     }
     // The old picture goes first: its memory may serve the new one.
     picture_.reset();
@@ -63,12 +64,33 @@ std::shared_ptr<const ClockPicture> ClockCache::obtain(const ClockKey& key, cons
         ++drawn_;
         key_ = key;
         picture_ = picture;
+        if (shared_ != nullptr) {
+            shared_->publish(key, picture);
+        }
     }
     return picture;
 }
 
-std::shared_ptr<const ClockPicture> ClockCache::find(const ClockKey& key) const {
-    return picture_ != nullptr && sameClock(key, key_) ? picture_ : nullptr;
+std::shared_ptr<const ClockPicture> ClockCache::find(const ClockKey& key) {
+    if (picture_ != nullptr && sameClock(key, key_)) {
+        return picture_;
+    }
+    if (shared_ == nullptr) {
+        return nullptr;
+    }
+    std::shared_ptr<const ClockPicture> found = shared_->find(key);
+    if (found != nullptr) {
+        key_ = key;
+        picture_ = found;
+    }
+    return found;
+}
+
+std::shared_ptr<const ClockPicture> ClockCache::last() const {
+    if (picture_ != nullptr || shared_ == nullptr) {
+        return picture_;
+    }
+    return shared_->newest();
 }
 
 void ClockCache::clear() noexcept {

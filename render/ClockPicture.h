@@ -64,24 +64,32 @@ struct ClockPicture {
 // frame's size. Null when no pixel memory can be had for the frame.
 std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const ShownTime& shown);
 
+class SharedClockPictures;
+
 // The last clock an instance drew. Not locked: its owner serialises access.
+// With a shared store, a clock another instance drew is taken from there
+// instead of being drawn again, and every clock drawn is offered to it.
 class ClockCache {
 public:
-    // The picture of `key`, drawn only when the last one differs; null when
-    // it cannot be drawn. A picture handed out stays valid for its holder
-    // after the cache has moved on.
-    std::shared_ptr<const ClockPicture> obtain(const ClockKey& key, const ShownTime& shown);
-    // The picture of `key` when it is the last one drawn; null otherwise.
-    // Never draws.
-    std::shared_ptr<const ClockPicture> find(const ClockKey& key) const;
-    // The last picture drawn, whatever its key (null before the first).
-    std::shared_ptr<const ClockPicture> last() const noexcept { return picture_; }
+    explicit ClockCache(SharedClockPictures* shared = nullptr) noexcept : shared_(shared) {}
 
-    // Number of pictures drawn so far.
+    // The picture of `key`, drawn only when neither the last one nor the
+    // shared store has it; null when it cannot be drawn. A picture handed
+    // out stays valid for its holder after the cache has moved on.
+    std::shared_ptr<const ClockPicture> obtain(const ClockKey& key, const ShownTime& shown);
+    // The picture of `key` when it is the last one or the shared store has
+    // it (it then becomes the last one); null otherwise. Never draws.
+    std::shared_ptr<const ClockPicture> find(const ClockKey& key);
+    // The last picture, whatever its key; before the first, the shared
+    // store's most recent one (null when there is none).
+    std::shared_ptr<const ClockPicture> last() const;
+
+    // Number of pictures this cache has drawn so far.
     uint64_t drawn() const noexcept { return drawn_; }
     void clear() noexcept;
 
 private:
+    SharedClockPictures* shared_;
     ClockKey key_;
     std::shared_ptr<const ClockPicture> picture_;
     uint64_t drawn_ = 0;

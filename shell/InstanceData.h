@@ -82,8 +82,9 @@ struct ClockInstanceData {
     // are used under this lock, the compositing outside it.
     std::mutex renderLock;
     ClockValues values;
-    // The last clock drawn, reused while its inputs stay the same; freed
-    // with the instance.
+    // The last clock drawn, reused while its inputs stay the same, and
+    // shared with the other instances (see SharedClockPictures); freed with
+    // the instance, the shared ones with the last instance.
     std::unique_ptr<ClockCache> clockCache;
 };
 

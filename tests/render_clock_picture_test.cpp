@@ -73,9 +73,7 @@ std::vector<WindowCase> windowCases() {
     return cases;
 }
 
-PluginSession clockSession(const WindowCase& c, FrameImages& images, HostConfig config = {}) {
-    PluginSession session = loadEffect(c.context, pluginBundlePath(), EffectConfig{}, config);
-    Effect& e = *session.effect;
+void setUpClock(Effect& e, const WindowCase& c, FrameImages& images) {
     images = attachFrame(e, imageSpec(kFrame, c.depth));
     if (images.source) {
         fillPattern(*images.source, 5);
@@ -94,6 +92,11 @@ PluginSession clockSession(const WindowCase& c, FrameImages& images, HostConfig 
         e.param("Key Colour").setDoubleN(c.keying == 1 ? std::vector<double>{1.0, 0.5, 0.0, 1.0}
                                                        : std::vector<double>{0.0, 0.0, 0.0, 1.0});
     }
+}
+
+PluginSession clockSession(const WindowCase& c, FrameImages& images, HostConfig config = {}) {
+    PluginSession session = loadEffect(c.context, pluginBundlePath(), EffectConfig{}, config);
+    setUpClock(*session.effect, c, images);
     return session;
 }
 
@@ -118,7 +121,9 @@ TEST(RenderWindows, AnyCutOfTheFrameGivesTheWholeFrameRenderToTheBit) {
             }
             EXPECT_TRUE(bytesOf(*images.output) == whole);
         }
-        // A fresh instance that renders only windows, never the whole frame.
+        // A fresh instance that renders only windows, never the whole frame;
+        // the first one goes, so that no instance can hand it a clock.
+        session = PluginSession{};
         FrameImages fresh;
         PluginSession windowsOnly = clockSession(c, fresh);
         for (const OfxRectI& window : cutIntoWindows(kFrame, 7)) {
@@ -137,6 +142,8 @@ TEST(RenderWindows, WindowsRenderedOnSeveralThreadsAtOnceFitTogether) {
         PluginSession session = clockSession(c, images);
         ASSERT_EQ(session.effect->render(7.0, kFrame), kOfxStatOK);
         const std::vector<std::byte> whole = bytesOf(*images.output);
+        // Gone, so that the threads below draw the clock themselves.
+        session = PluginSession{};
 
         FrameImages threaded;
         PluginSession fresh = clockSession(c, threaded);
@@ -171,11 +178,43 @@ TEST(RenderReuse, ASecondsClockIsDrawnOncePerSecondAndReusedToTheBit) {
         // 25 frames per second: seconds 0 to 3.
         EXPECT_EQ(cacheOf(*session.effect).drawn(), 4u);
         const std::vector<std::byte> reused = bytesOf(*images.output);
+        // Gone, so that the fresh instance draws the clock itself.
+        session = PluginSession{};
 
         FrameImages freshImages;
         PluginSession fresh = clockSession(c, freshImages);
         ASSERT_EQ(fresh.effect->render(99.0, kFrame), kOfxStatOK);
         EXPECT_TRUE(bytesOf(*freshImages.output) == reused);
+    }
+}
+
+TEST(RenderReuse, AHostThatMakesAnInstanceForEveryFrameStillDrawsTheClockOncePerSecond) {
+    // As MLT does for a plug-in that lets it render frames at once: one
+    // instance lasts, and every frame is rendered by a new one.
+    for (int style : {0, 1, 2}) {
+        SCOPED_TRACE(style);
+        const WindowCase c{kOfxImageEffectContextFilter, kOfxBitDepthByte, style, 0};
+        FrameImages lastingImages;
+        PluginSession lasting = clockSession(c, lastingImages);
+        uint64_t drawn = 0;
+        std::vector<std::byte> lastFrame;
+        for (int frame = 0; frame < 50; ++frame) {
+            std::unique_ptr<Effect> perFrame = lasting.host->createEffect(c.context);
+            FrameImages images;
+            setUpClock(*perFrame, c, images);
+            ASSERT_EQ(perFrame->render(frame, kFrame), kOfxStatOK);
+            drawn += cacheOf(*perFrame).drawn();
+            lastFrame = bytesOf(*images.output);
+        }
+        // 25 frames per second: seconds 0 and 1.
+        EXPECT_EQ(drawn, 2u);
+        lasting = PluginSession{};
+
+        FrameImages freshImages;
+        PluginSession fresh = clockSession(c, freshImages);
+        ASSERT_EQ(fresh.effect->render(49.0, kFrame), kOfxStatOK);
+        EXPECT_EQ(cacheOf(*fresh.effect).drawn(), 1u);
+        EXPECT_TRUE(bytesOf(*freshImages.output) == lastFrame);
     }
 }
 
