@@ -51,6 +51,7 @@ std::optional<OfxStatus> Faults::match(const std::vector<PropertyFault>& faults,
 void Faults::failParamRead(std::string name, ParamReadFault fault) { paramReadFailures_[std::move(name)] = fault; }
 
 std::optional<ParamReadFault> Faults::paramReadFailure(std::string_view name) const {
+    if (paramReadFailures_.empty()) return std::nullopt;
     auto it = paramReadFailures_.find(name);
     if (it == paramReadFailures_.end()) return std::nullopt;
     return it->second;

@@ -51,16 +51,17 @@ std::optional<ParamReadFault> readFault(OfxParamHandle handle) {
     return host->faults().paramReadFailure(reinterpret_cast<Param*>(handle)->name());
 }
 
-// Thrown faults leave before the variadic arguments are opened.
-void throwReadFault(OfxParamHandle handle) {
-    const std::optional<ParamReadFault> fault = readFault(handle);
-    if (!fault) return;
+// Thrown faults leave before the variadic arguments are opened; a status
+// fault is handed back for the read to return.
+std::optional<ParamReadFault> throwReadFault(OfxParamHandle handle) {
+    std::optional<ParamReadFault> fault = readFault(handle);
+    if (!fault) return std::nullopt;
     if (fault->kind == ParamReadFault::Kind::BadAlloc) throw std::bad_alloc();
     if (fault->kind == ParamReadFault::Kind::LengthError) throw std::length_error("parameter read fault");
+    return fault;
 }
 
-std::optional<OfxStatus> failedReadStatus(OfxParamHandle handle) {
-    const std::optional<ParamReadFault> fault = readFault(handle);
+std::optional<OfxStatus> failedReadStatus(const std::optional<ParamReadFault>& fault) {
     if (!fault || fault->kind != ParamReadFault::Kind::Status) return std::nullopt;
     return fault->status;
 }
@@ -178,12 +179,12 @@ OfxStatus paramGetPropertySet(OfxParamHandle param, OfxPropertySetHandle* propHa
 }
 
 OfxStatus paramGetValue(OfxParamHandle paramHandle, ...) {
-    throwReadFault(paramHandle);
+    const std::optional<ParamReadFault> fault = throwReadFault(paramHandle);
     va_list ap;
     va_start(ap, paramHandle);
     const OfxStatus s =
         onParam("paramGetValue", paramHandle, [&](Param& p, Host* host) {
-            if (const auto failed = failedReadStatus(paramHandle)) return *failed;
+            if (const auto failed = failedReadStatus(fault)) return *failed;
             return getValues(p, currentTime(host), ap);
         });
     va_end(ap);
@@ -191,12 +192,12 @@ OfxStatus paramGetValue(OfxParamHandle paramHandle, ...) {
 }
 
 OfxStatus paramGetValueAtTime(OfxParamHandle paramHandle, OfxTime time, ...) {
-    throwReadFault(paramHandle);
+    const std::optional<ParamReadFault> fault = throwReadFault(paramHandle);
     va_list ap;
     va_start(ap, time);
     const OfxStatus s =
         onParam("paramGetValueAtTime", paramHandle, [&](Param& p, Host*) {
-            if (const auto failed = failedReadStatus(paramHandle)) return *failed;
+            if (const auto failed = failedReadStatus(fault)) return *failed;
             return getValues(p, time, ap);
         });
     va_end(ap);
