@@ -1,8 +1,13 @@
 #include "drawing/AlphaConversion.h"
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace horavex {
 namespace {
@@ -70,6 +75,28 @@ int distance(uint32_t a, uint32_t b) noexcept {
     return a > b ? static_cast<int>(a - b) : static_cast<int>(b - a);
 }
 
+// How many of the four pixels at `pixel`, from the first on, are untouched
+// (zero) or exactly `exact`.
+inline unsigned keptOfFour(const uint8_t* pixel, uint32_t exact) noexcept {
+#if defined(__SSE2__)
+    const __m128i quad = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel));
+    const __m128i kept = _mm_or_si128(_mm_cmpeq_epi32(quad, _mm_setzero_si128()),
+                                      _mm_cmpeq_epi32(quad, _mm_set1_epi32(static_cast<int>(exact))));
+    const auto changed = static_cast<unsigned>(~_mm_movemask_epi8(kept)) & 0xFFFFu;
+    return changed == 0 ? 4u : static_cast<unsigned>(std::countr_zero(changed)) / 4u;
+#else
+    unsigned n = 0;
+    for (; n < 4; ++n) {
+        uint32_t word;
+        std::memcpy(&word, pixel + 4 * n, sizeof word);
+        if (word != 0 && word != exact) {
+            break;
+        }
+    }
+    return n;
+#endif
+}
+
 }  // namespace
 
 uint8_t* drawingRowAddress(const DrawingTarget& target, int32_t y) noexcept {
@@ -122,17 +149,18 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
         uint8_t* pixel = drawingRowAddress(target, y) + static_cast<size_t>(area.left) * 4;
         size_t i = 0;
         while (i < count) {
-            // Most of a picture is untouched or one opaque colour: four
-            // pixels at a time while they are.
+            // Most of a picture is untouched or one opaque colour, which
+            // stay as they are: passed over four pixels at a time, up to the
+            // first that may change.
             if (i + 4 <= count) {
-                uint32_t quad[4];
-                std::memcpy(quad, pixel, sizeof quad);
-                if ((quad[0] | quad[1] | quad[2] | quad[3]) == 0 ||
-                    (quad[0] == lastExact && quad[1] == lastExact && quad[2] == lastExact && quad[3] == lastExact)) {
+                const unsigned kept = keptOfFour(pixel, lastExact);
+                if (kept == 4) {
                     i += 4;
-                    pixel += sizeof quad;
+                    pixel += 16;
                     continue;
                 }
+                i += kept;
+                pixel += 4 * kept;
             }
             uint32_t word;
             std::memcpy(&word, pixel, sizeof word);
