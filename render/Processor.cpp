@@ -354,6 +354,25 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
             const auto surfaceRow = static_cast<std::int32_t>(
                 clampTo(std::int64_t{y} - surfaceBounds.y1, std::numeric_limits<std::int32_t>::min(),
                         std::numeric_limits<std::int32_t>::max()));
+            // The surface's rows lie a frame's width apart, too far for the
+            // processor to fetch the ones ahead by itself: the drawn runs of
+            // a row a few ahead are asked for while this one is composited.
+            constexpr int kRowsAhead = 3;
+            if (std::int64_t{y} + kRowsAhead < std::min<std::int64_t>(area.y2, drawTop) &&
+                surfaceRow < std::numeric_limits<std::int32_t>::max() - kRowsAhead) {
+                const ColumnRun* const aheadEnd = inkRuns->rowEnd(surfaceRow + kRowsAhead);
+                for (const ColumnRun* run = inkRuns->rowBegin(surfaceRow + kRowsAhead); run != aheadEnd; ++run) {
+                    // Only columns this row may read too (the drawing
+                    // rectangle within the surface's row).
+                    const std::int64_t from =
+                        clampTo(std::int64_t{run->begin} + surfaceBounds.x1, drawn.begin, drawn.end);
+                    const std::int64_t to = clampTo(std::int64_t{run->end} + surfaceBounds.x1, from, drawn.end);
+                    for (std::int64_t x = from; x < to; x += 16) {
+                        __builtin_prefetch(drawBits + pixelOffset(surfaceBounds, static_cast<int>(x), y + kRowsAhead,
+                                                                  drawRowBytes, kSurfacePixelBytes));
+                    }
+                }
+            }
             std::int64_t cursor = inked.begin;
             const ColumnRun* const last = inkRuns->rowEnd(surfaceRow);
             for (const ColumnRun* run = inkRuns->rowBegin(surfaceRow); run != last; ++run) {
