@@ -57,7 +57,8 @@ std::shared_ptr<const ClockPicture> ClockCache::obtain(const ClockKey& key, cons
     if (std::shared_ptr<const ClockPicture> found = find(key)) {
         return found;
     }
-    // The old picture goes first: its memory may serve the new one.
+    // The old picture goes first: unless the shared store or a render still
+    // holds it, its memory may serve the new one.
     picture_.reset();
     std::shared_ptr<const ClockPicture> picture = drawClockPicture(key, shown);
     if (picture != nullptr) {

@@ -29,19 +29,23 @@ void SharedClockPictures::publish(const ClockKey& key, std::shared_ptr<const Clo
     if (picture == nullptr) {
         return;
     }
+    // Pictures dropped here are freed after the lock is let go.
+    std::vector<Entry> dropped;
+    const std::size_t bytes = bytesOf(*picture);
     const std::lock_guard lock(mutex_);
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (sameClock(it->key, key)) {
             bytes_ -= it->bytes;
+            dropped.push_back(std::move(*it));
             entries_.erase(it);
             break;
         }
     }
-    const std::size_t bytes = bytesOf(*picture);
     entries_.insert(entries_.begin(), Entry{key, std::move(picture), bytes});
     bytes_ += bytes;
     while (entries_.size() > 1 && (entries_.size() > kMaxPictures || bytes_ > budget_)) {
         bytes_ -= entries_.back().bytes;
+        dropped.push_back(std::move(entries_.back()));
         entries_.pop_back();
     }
 }
