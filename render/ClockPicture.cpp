@@ -1,6 +1,7 @@
 #include "render/ClockPicture.h"
 
 #include <cstring>
+#include <new>
 
 #include "render/DrawClock.h"
 #include "render/SharedClockPictures.h"
@@ -35,21 +36,44 @@ ClockKey clockKey(const ClockValues& values, const LogFont& font, int32_t frameW
 }
 
 std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const ShownTime& shown) {
-    auto picture = std::make_shared<ClockPicture>();
-    const DrawingTarget* target = picture->surface.create(key.frameWidth, key.frameHeight, 32, false);
+    // The surface goes back to the pool of pixel memory (cleared where it
+    // was drawn) once the ink has been taken from it: the next clock of the
+    // same frame size is drawn on the same memory.
+    DrawingSurface surface;
+    const DrawingTarget* target = surface.create(key.frameWidth, key.frameHeight, 32, false);
     if (target == nullptr) {
         return nullptr;
     }
+    auto picture = std::make_shared<ClockPicture>();
+    picture->frameWidth = key.frameWidth;
+    picture->frameHeight = key.frameHeight;
     const RectF whole{0.0f, 0.0f, static_cast<float>(key.frameWidth), static_cast<float>(key.frameHeight)};
     const ClockGeometry geometry = computeClockGeometry(key.frameWidth, key.frameHeight, key.values);
     picture->drawArea = drawClock(*target, ClockScene{key.values, geometry, shown, key.text, key.font}, whole);
     // Drawing rows count down from the top, memory rows up from the bottom.
-    const PixelArea& written = target->written;
-    if (!written.empty()) {
-        picture->ink = OfxRectI{written.left, key.frameHeight - written.bottom, written.right,
-                                key.frameHeight - written.top};
-        picture->runs = InkRuns::scan(picture->surface.pixels(), picture->surface.rowBytes(), picture->ink);
+    const PixelArea written = target->written;
+    if (written.empty()) {
+        return picture;
     }
+    const OfxRectI ink{written.left, key.frameHeight - written.bottom, written.right, key.frameHeight - written.top};
+    // Within the surface, whose size was allocated: no product overflows.
+    const auto columns = static_cast<std::size_t>(ink.x2 - ink.x1);
+    const auto rows = static_cast<std::size_t>(ink.y2 - ink.y1);
+    const std::size_t rowBytes = columns * DrawingSurface::kBytesPerPixel;
+    picture->inkPixels.reset(new (std::nothrow) unsigned char[rowBytes * rows]);
+    if (picture->inkPixels == nullptr) {
+        return nullptr;
+    }
+    const unsigned char* const bits = surface.pixels();
+    for (std::size_t row = 0; row < rows; ++row) {
+        std::memcpy(picture->inkPixels.get() + row * rowBytes,
+                    bits + (static_cast<std::size_t>(ink.y1) + row) * surface.rowBytes() +
+                        static_cast<std::size_t>(ink.x1) * DrawingSurface::kBytesPerPixel,
+                    rowBytes);
+    }
+    picture->ink = ink;
+    picture->inkRowBytes = rowBytes;
+    picture->runs = InkRuns::scan(bits, surface.rowBytes(), ink);
     return picture;
 }
 

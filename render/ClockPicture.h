@@ -7,6 +7,7 @@
 // at 25 frames per second shows one picture 25 times) is not drawn again.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -49,19 +50,29 @@ ClockKey clockKey(const ClockValues& values, const LogFont& font, int32_t frameW
                   const std::wstring& text, const ShownTime& shown);
 
 struct ClockPicture {
-    DrawingSurface surface;
-    // The part of the frame the compositing consults (surface pixels, rows
+    // The frame the clock was laid out on.
+    int32_t frameWidth = 0;
+    int32_t frameHeight = 0;
+    // The part of the frame the compositing consults (frame pixels, rows
     // upward): the style's drawing area.
     RectF drawArea;
-    // Pixels, in surface columns and memory rows, that may be non-zero; every
-    // other pixel of the surface is untouched.
+    // Pixels, in frame columns and rows upward, that may be non-zero; every
+    // other pixel of the frame is untouched.
     OfxRectI ink{0, 0, 0, 0};
-    // The drawn runs of the ink's rows.
+    // The drawn runs of the ink's rows (frame columns and rows).
     InkRuns runs;
+    // The ink's pixels alone (bytes blue, green, red, alpha, colour not
+    // premultiplied), its rows back to back from the bottom one: the clock
+    // is drawn on a frame-sized surface, but a dial covers a small part of a
+    // frame, and its rows read one after another stay in the caches.
+    std::unique_ptr<unsigned char[]> inkPixels;
+    std::size_t inkRowBytes = 0;
+
+    std::size_t bytes() const noexcept { return inkRowBytes * static_cast<std::size_t>(ink.y2 - ink.y1); }
 };
 
-// Draws the clock of `key` on a fresh frame-sized surface, laid out from the
-// frame's size. Null when no pixel memory can be had for the frame.
+// Draws the clock of `key` on a frame-sized surface, laid out from the
+// frame's size, and keeps its ink. Null when no pixel memory can be had.
 std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const ShownTime& shown);
 
 class SharedClockPictures;

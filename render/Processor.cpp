@@ -164,6 +164,12 @@ void Processor::setInkRuns(const InkRuns* runs) {
     inkRuns = runs;
 }
 
+void Processor::setInkPixels(const unsigned char* bits, int rowBytes) {
+    drawBits = bits;
+    drawRowBytes = rowBytes;
+    inkApart = true;
+}
+
 void Processor::processBand(unsigned index, unsigned count) {
     const OfxRectI area = intersectRects(renderWindow, dstBounds);
     if (count == 0 || index >= count || rectIsEmpty(area)) {
@@ -197,10 +203,13 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
     // spans the render window, and a row holds no more pixels than its bytes.
     std::int64_t surfaceColumns = 0;
     std::int64_t surfaceRows = 0;
-    if (drawBits != nullptr) {
-        surfaceColumns = std::min(rectWidth(surfaceBounds),
-                                  std::abs(std::int64_t{drawRowBytes}) /
-                                      static_cast<std::int64_t>(kSurfacePixelBytes));
+    const std::int64_t rowPixels = std::abs(std::int64_t{drawRowBytes}) / static_cast<std::int64_t>(kSurfacePixelBytes);
+    if (inkApart) {
+        // Without ink pixels the whole surface is untouched.
+        surfaceColumns = rectWidth(surfaceBounds);
+        surfaceRows = rectHeight(surfaceBounds);
+    } else if (drawBits != nullptr) {
+        surfaceColumns = std::min(rectWidth(surfaceBounds), rowPixels);
         surfaceRows = rectHeight(surfaceBounds);
     }
     const std::int64_t drawLeft = std::max<std::int64_t>(drawRect.x1, 0) + surfaceBounds.x1;
@@ -209,7 +218,9 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
     const std::int64_t drawTop = std::min<std::int64_t>(drawRect.y2, surfaceRows) + surfaceBounds.y1;
     // Inside the drawing rectangle but outside the ink the surface is all zero.
     const std::int64_t inkLeft = inkBounds.x1;
-    const std::int64_t inkRight = inkBounds.x2;
+    const std::int64_t inkRight =
+        inkApart ? std::min<std::int64_t>(inkBounds.x2, std::int64_t{inkBounds.x1} + (drawBits != nullptr ? rowPixels : 0))
+                 : inkBounds.x2;
     const std::int64_t inkBottom = inkBounds.y1;
     const std::int64_t inkTop = inkBounds.y2;
     const bool undrawnIsKeyed = useKey && keyColour.r == 0 && keyColour.g == 0 && keyColour.b == 0;
@@ -272,9 +283,10 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
         auto srcAt = [&](std::int64_t x) {
             return srcBytes + pixelOffset(srcBounds, static_cast<int>(x), y, srcRowBytes, kPixel);
         };
+        // The pixels kept are the surface's, or the ink's alone.
+        const OfxRectI& drawnPixels = inkApart ? inkBounds : surfaceBounds;
         auto drawAt = [&](std::int64_t x) {
-            return drawBits + pixelOffset(surfaceBounds, static_cast<int>(x), y, drawRowBytes,
-                                          kSurfacePixelBytes);
+            return drawBits + pixelOffset(drawnPixels, static_cast<int>(x), y, drawRowBytes, kSurfacePixelBytes);
         };
 
         ColumnSpan source{rowEnd, rowEnd};
@@ -368,7 +380,7 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
                         clampTo(std::int64_t{run->begin} + surfaceBounds.x1, drawn.begin, drawn.end);
                     const std::int64_t to = clampTo(std::int64_t{run->end} + surfaceBounds.x1, from, drawn.end);
                     for (std::int64_t x = from; x < to; x += 16) {
-                        __builtin_prefetch(drawBits + pixelOffset(surfaceBounds, static_cast<int>(x), y + kRowsAhead,
+                        __builtin_prefetch(drawBits + pixelOffset(drawnPixels, static_cast<int>(x), y + kRowsAhead,
                                                                   drawRowBytes, kSurfacePixelBytes));
                     }
                 }
@@ -438,6 +450,9 @@ void runJob(const CompositeJob& job, unsigned bands, const BandRunner& runner) {
     processor.setSurface(job.surfaceBounds, job.ink);
     processor.setRowsPerAbortPoll(job.rowsPerAbortPoll);
     processor.setInkRuns(job.inkRuns);
+    if (job.inkApart) {
+        processor.setInkPixels(job.drawBits, job.drawRowBytes);
+    }
     if (bands < 2 || !runner) {
         processor.run();
         return;

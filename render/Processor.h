@@ -46,6 +46,12 @@ public:
     // the ink is read). Outside them the surface is all zero. Not owned.
     void setInkRuns(const InkRuns* runs);
 
+    // Only the ink's pixels are kept, apart from a surface that is never
+    // read: rows of `rowBytes` bytes (upward, as the surface's) starting
+    // with the ink's bottom left pixel. The surface then spans its whole
+    // bounds, and the ink no more columns than a row's bytes hold. Not owned.
+    void setInkPixels(const unsigned char* bits, int rowBytes);
+
     // Band `index` of `count` bands of rows of the render window, split as
     // evenly as rows allow; the bands together are the window, and doing them
     // in any order, on any threads, gives the pixels run() gives.
@@ -77,6 +83,7 @@ protected:
     int srcRowBytes;
     int dstRowBytes;
     int drawRowBytes;
+    bool inkApart = false;  // drawBits and drawRowBytes hold the ink alone
     unsigned rowsPerAbortPoll = 1;
     const InkRuns* inkRuns = nullptr;
 };
@@ -154,6 +161,9 @@ struct CompositeJob {
     OfxRectI renderWindow{0, 0, 0, 0};
     unsigned rowsPerAbortPoll = 1;
     const InkRuns* inkRuns = nullptr;  // see Processor::setInkRuns
+    // With inkApart, drawBits and drawRowBytes are the ink's own pixels
+    // (see Processor::setInkPixels).
+    bool inkApart = false;
 };
 
 // runProcessorForDepth for a job, its render window cut into `bands` bands of

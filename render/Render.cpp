@@ -216,8 +216,8 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         key = clockKey(drawingValues(values, shown), font, frameWidth, frameHeight, text, shown);
         picture = record->clockCache->find(key);
         const std::shared_ptr<const ClockPicture> last = record->clockCache->last();
-        if (picture == nullptr && last != nullptr && last->surface.width() == frameWidth &&
-            last->surface.height() == frameHeight) {
+        if (picture == nullptr && last != nullptr && last->frameWidth == frameWidth &&
+            last->frameHeight == frameHeight) {
             lastInkRows = inkRows(*last, frame);
             haveLastClock = true;
         }
@@ -256,8 +256,9 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         CompositeJob withPicture = job;
         withPicture.renderWindow = window;
         withPicture.drawRect = drawRectFromArea(drawn.drawArea);
-        withPicture.drawBits = drawn.surface.pixels();
-        withPicture.drawRowBytes = static_cast<int>(drawn.surface.rowBytes());
+        withPicture.drawBits = drawn.inkPixels.get();
+        withPicture.drawRowBytes = static_cast<int>(drawn.inkRowBytes);
+        withPicture.inkApart = true;
         withPicture.ink = drawn.ink;
         withPicture.inkRuns = &drawn.runs;
         const unsigned bands = compositingBandsFor(suites, window, resources.output.rect, resources.output.bitDepth);

@@ -7,7 +7,7 @@ namespace horavex {
 namespace {
 
 std::size_t bytesOf(const ClockPicture& picture) {
-    return picture.surface.rowBytes() * static_cast<std::size_t>(picture.surface.height());
+    return picture.bytes();
 }
 
 }  // namespace

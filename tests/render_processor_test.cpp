@@ -965,7 +965,7 @@ TYPED_TEST(ProcessorConsistency, TranslucentFillsGiveThePixelsOfOnePixelAtATime)
     }
 }
 
-TYPED_TEST(ProcessorConsistency, DrawnRunsGiveThePixelsOfReadingTheWholeSurface) {
+TYPED_TEST(ProcessorConsistency, DrawnRunsAndInkKeptApartGiveThePixelsOfReadingTheWholeSurface) {
     using T = Traits<TypeParam>;
     std::mt19937 random(20261208);
     auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
@@ -1015,6 +1015,22 @@ TYPED_TEST(ProcessorConsistency, DrawnRunsGiveThePixelsOfReadingTheWholeSurface)
         skipping.setInkRuns(&runs);
         skipping.run();
         ASSERT_EQ(read.bytes(), skipped.bytes()) << "round " << round;
+
+        // The ink's pixels kept apart from the surface, rows back to back.
+        const int inkWidth = ink.x2 - ink.x1;
+        std::vector<unsigned char> apart(static_cast<std::size_t>(inkWidth) * 4 * static_cast<std::size_t>(ink.y2 - ink.y1));
+        for (int row = ink.y1; row < ink.y2; ++row) {
+            std::memcpy(apart.data() + static_cast<std::size_t>(row - ink.y1) * inkWidth * 4,
+                        surface.bits() + static_cast<std::size_t>(row) * surface.rowBytes() + ink.x1 * 4,
+                        static_cast<std::size_t>(inkWidth) * 4);
+        }
+        TestImage<TypeParam> fromInk(bounds);
+        auto inkAlone = makeProcessor(&surface, sourceImage, fromInk, window, options);
+        inkAlone.setSurface(bounds, ink);
+        inkAlone.setInkRuns(&runs);
+        inkAlone.setInkPixels(apart.empty() ? nullptr : apart.data(), inkWidth * 4);
+        inkAlone.run();
+        ASSERT_EQ(read.bytes(), fromInk.bytes()) << "round " << round;
     }
 }
 

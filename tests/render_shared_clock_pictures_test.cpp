@@ -17,10 +17,12 @@ ClockKey keyFor(const std::wstring& text, int32_t width = 64, int32_t height = 3
     return clockKey(values, LogFont{}, width, height, text, shown);
 }
 
-// A picture of width x height pixels (its memory is what the store counts).
+// A picture whose ink is width x height pixels (its memory is what the store counts).
 std::shared_ptr<const ClockPicture> pictureOf(int32_t width, int32_t height) {
     auto picture = std::make_shared<ClockPicture>();
-    EXPECT_NE(picture->surface.create(width, height, 32, false), nullptr);
+    picture->ink = OfxRectI{3, 5, 3 + width, 5 + height};
+    picture->inkRowBytes = static_cast<std::size_t>(width) * 4;
+    picture->inkPixels = std::make_unique<unsigned char[]>(picture->inkRowBytes * static_cast<std::size_t>(height));
     return picture;
 }
 
