@@ -228,55 +228,37 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
     auto* const dstBytes = static_cast<unsigned char*>(dstData);
     const auto* const srcBytes = static_cast<const unsigned char*>(srcData);
 
-    // Whole rows that are a plain clear or copy go as one block of memory
-    // while the rows of both images lie back to back (the window spans the
-    // output's width, the source has the same layout).
+    // Rows that pass through whole (a clear, or a copy of the source) go
+    // as one block of memory while the rows of both images lie back to back
+    // (the window spans the output's width, the source has the same layout).
+    // Rows with drawing in them go so too, and their drawing is composited
+    // over the block afterwards: a large clear runs several times faster on
+    // some machines than the same clear in pieces around the clock.
     const std::int64_t packedRowBytes = rectWidth(dstBounds) * static_cast<std::int64_t>(kPixel);
     const bool dstPacked = area.x1 == dstBounds.x1 && area.x2 == dstBounds.x2 && dstRowBytes > 0 &&
                            dstRowBytes == packedRowBytes;
     const bool srcPacked = haveSource && srcBounds.x1 == dstBounds.x1 && srcBounds.x2 == dstBounds.x2 &&
                            srcRowBytes == dstRowBytes;
     const bool drawSpansRows = drawLeft < rowEnd && drawRight > rowBegin && drawLeft < drawRight;
-    enum class RowKind { Mixed, Clear, Copy };
-    auto kindOf = [&](int y) {
-        const bool drawnRow = drawSpansRows && y >= drawBottom && y < drawTop;
-        const bool inkRow = y >= inkBottom && y < inkTop && inkLeft < inkRight;
-        if (!dstPacked || (drawnRow && (undrawnIsKeyed || inkRow))) {
-            return RowKind::Mixed;
+    enum class Passing { Apart, Clear, Copy };
+    auto passingOf = [&](int y) {
+        if (!dstPacked) {
+            return Passing::Apart;
         }
         if (!haveSource || y < srcBounds.y1 || y >= srcBounds.y2) {
-            return RowKind::Clear;
+            return Passing::Clear;
         }
-        return srcPacked ? RowKind::Copy : RowKind::Mixed;
+        return srcPacked ? Passing::Copy : Passing::Apart;
+    };
+    auto hasDrawing = [&](int y) {
+        const bool drawnRow = drawSpansRows && y >= drawBottom && y < drawTop;
+        const bool inkRow = y >= inkBottom && y < inkTop && inkLeft < inkRight;
+        return drawnRow && (undrawnIsKeyed || inkRow);
     };
 
-    unsigned rowsSincePoll = 0;
-    for (int y = area.y1; y < area.y2; ++y) {
-        if (++rowsSincePoll == rowsPerAbortPoll) {
-            rowsSincePoll = 0;
-            if (abortPoll && abortPoll()) {
-                return;
-            }
-        }
-        const RowKind kind = kindOf(y);
-        if (kind != RowKind::Mixed) {
-            // Up to the row before the next poll.
-            int rows = 1;
-            while (y + rows < area.y2 && rowsSincePoll + static_cast<unsigned>(rows) < rowsPerAbortPoll &&
-                   kindOf(y + rows) == kind) {
-                ++rows;
-            }
-            const auto bytes = static_cast<std::size_t>(packedRowBytes) * static_cast<std::size_t>(rows);
-            unsigned char* const block = dstBytes + pixelOffset(dstBounds, area.x1, y, dstRowBytes, kPixel);
-            if (kind == RowKind::Clear) {
-                std::memset(block, 0, bytes);
-            } else {
-                std::memmove(block, srcBytes + pixelOffset(srcBounds, area.x1, y, srcRowBytes, kPixel), bytes);
-            }
-            rowsSincePoll += static_cast<unsigned>(rows - 1);
-            y += rows - 1;
-            continue;
-        }
+    // One row, all of it, or only the pixels its drawing decides when the
+    // row has been passed through already.
+    auto processRow = [&](int y, bool passedThrough) {
         unsigned char* const dstRow =
             dstBytes + pixelOffset(dstBounds, area.x1, y, dstRowBytes, kPixel);
         auto dstAt = [&](std::int64_t x) { return dstRow + (x - rowBegin) * std::int64_t{kPixel}; };
@@ -300,9 +282,10 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
             drawn.end = clampTo(drawRight, drawn.begin, rowEnd);
         }
 
-        // Outside the drawing the source passes through, black where it has no pixel.
+        // Outside the drawing the source passes through, black where it has
+        // no pixel; rows passed through already keep it.
         auto passThrough = [&](std::int64_t from, std::int64_t to) {
-            if (from >= to) {
+            if (passedThrough || from >= to) {
                 return;
             }
             const std::int64_t sourceFrom = clampTo(source.begin, from, to);
@@ -400,6 +383,43 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
         }
         undrawn(inked.end, drawn.end);
         passThrough(drawn.end, rowEnd);
+    };
+
+    unsigned rowsSincePoll = 0;
+    for (int y = area.y1; y < area.y2;) {
+        if (++rowsSincePoll == rowsPerAbortPoll) {
+            rowsSincePoll = 0;
+            if (abortPoll && abortPoll()) {
+                return;
+            }
+        }
+        // The rows up to the one before the next poll, done whole before it.
+        const int chunkEnd = static_cast<int>(std::min<std::int64_t>(
+            area.y2, std::int64_t{y} + static_cast<std::int64_t>(rowsPerAbortPoll - rowsSincePoll)));
+        for (int row = y; row < chunkEnd;) {
+            const Passing passing = passingOf(row);
+            int rows = 1;
+            while (row + rows < chunkEnd && passingOf(row + rows) == passing) {
+                ++rows;
+            }
+            if (passing != Passing::Apart) {
+                const auto bytes = static_cast<std::size_t>(packedRowBytes) * static_cast<std::size_t>(rows);
+                unsigned char* const block = dstBytes + pixelOffset(dstBounds, area.x1, row, dstRowBytes, kPixel);
+                if (passing == Passing::Clear) {
+                    std::memset(block, 0, bytes);
+                } else {
+                    std::memmove(block, srcBytes + pixelOffset(srcBounds, area.x1, row, srcRowBytes, kPixel), bytes);
+                }
+            }
+            for (int r = row; r < row + rows; ++r) {
+                if (passing == Passing::Apart || hasDrawing(r)) {
+                    processRow(r, passing != Passing::Apart);
+                }
+            }
+            row += rows;
+        }
+        rowsSincePoll += static_cast<unsigned>(chunkEnd - y - 1);
+        y = chunkEnd;
     }
 }
 
