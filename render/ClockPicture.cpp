@@ -4,6 +4,7 @@
 #include <new>
 
 #include "render/DrawClock.h"
+#include "render/Processor.h"
 #include "render/SharedClockPictures.h"
 
 namespace horavex {
@@ -61,7 +62,8 @@ std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const 
     const auto rows = static_cast<std::size_t>(ink.y2 - ink.y1);
     const std::size_t rowBytes = columns * DrawingSurface::kBytesPerPixel;
     picture->inkPixels.reset(new (std::nothrow) unsigned char[rowBytes * rows]);
-    if (picture->inkPixels == nullptr) {
+    picture->inkCopy8.reset(new (std::nothrow) OfxRGBAColourB[columns * rows]);
+    if (picture->inkPixels == nullptr || picture->inkCopy8 == nullptr) {
         return nullptr;
     }
     const unsigned char* const bits = surface.pixels();
@@ -71,6 +73,7 @@ std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const 
                         static_cast<std::size_t>(ink.x1) * DrawingSurface::kBytesPerPixel,
                     rowBytes);
     }
+    ProcessRGBA8::copyInk(picture->inkPixels.get(), rowBytes, columns, rows, picture->inkCopy8.get());
     picture->ink = ink;
     picture->inkRowBytes = rowBytes;
     picture->runs = InkRuns::scan(bits, surface.rowBytes(), ink);

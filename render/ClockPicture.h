@@ -67,8 +67,16 @@ struct ClockPicture {
     // frame, and its rows read one after another stay in the caches.
     std::unique_ptr<unsigned char[]> inkPixels;
     std::size_t inkRowBytes = 0;
+    // The same pixels as an 8-bit output shows them without a source
+    // (premultiplied; untouched ones black), rows back to back: the
+    // generator's clock is then copied, not converted, every frame.
+    std::unique_ptr<OfxRGBAColourB[]> inkCopy8;
 
-    std::size_t bytes() const noexcept { return inkRowBytes * static_cast<std::size_t>(ink.y2 - ink.y1); }
+    // The memory it holds.
+    std::size_t bytes() const noexcept {
+        const std::size_t rowBytes = inkRowBytes * static_cast<std::size_t>(ink.y2 - ink.y1);
+        return inkCopy8 != nullptr ? 2 * rowBytes : rowBytes;
+    }
 };
 
 // Draws the clock of `key` on a frame-sized surface, laid out from the

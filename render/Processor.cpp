@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "render/PixelAddress.h"
 #include "render/PixelMath.h"
@@ -186,6 +187,22 @@ void Processor::processBand(unsigned index, unsigned count) {
 }
 
 template <typename PIX, int max, int isFloat>
+void ProcessRGBA<PIX, max, isFloat>::setInkCopy(const PIX* pixels, std::size_t rowPixels) {
+    inkCopy = pixels;
+    inkCopyRowPixels = rowPixels;
+}
+
+template <typename PIX, int max, int isFloat>
+void ProcessRGBA<PIX, max, isFloat>::copyInk(const unsigned char* ink, std::size_t inkRowBytes, std::size_t columns,
+                                             std::size_t rows, PIX* out) noexcept {
+    for (std::size_t row = 0; row < rows; ++row) {
+        Spans<PIX, max, isFloat>::template composite<false>(reinterpret_cast<unsigned char*>(out + row * columns),
+                                                            nullptr, ink + row * inkRowBytes, columns, false,
+                                                            OfxRGBAColourB{0, 0, 0, 0});
+    }
+}
+
+template <typename PIX, int max, int isFloat>
 void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
     using RowSpans = Spans<PIX, max, isFloat>;
     constexpr std::size_t kPixel = sizeof(PIX);
@@ -270,6 +287,20 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
         auto drawAt = [&](std::int64_t x) {
             return drawBits + pixelOffset(drawnPixels, static_cast<int>(x), y, drawRowBytes, kSurfacePixelBytes);
         };
+        // Pixels without a source pixel: copied from the ink's copy when
+        // there is one, else converted from the drawing.
+        const PIX* const copyRow =
+            inkApart && inkCopy != nullptr
+                ? inkCopy + static_cast<std::size_t>(std::int64_t{y} - inkBounds.y1) * inkCopyRowPixels
+                : nullptr;
+        auto withoutSource = [&](std::int64_t from, std::int64_t to) {
+            if (copyRow != nullptr) {
+                std::memcpy(dstAt(from), copyRow + (from - inkBounds.x1), static_cast<std::size_t>(to - from) * kPixel);
+            } else {
+                RowSpans::template composite<false>(dstAt(from), nullptr, drawAt(from),
+                                                    static_cast<std::size_t>(to - from), useKey, keyColour);
+            }
+        };
 
         ColumnSpan source{rowEnd, rowEnd};
         if (haveSource && y >= srcBounds.y1 && y < srcBounds.y2) {
@@ -308,9 +339,7 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
             const std::int64_t sourceFrom = clampTo(source.begin, from, to);
             const std::int64_t sourceTo = clampTo(source.end, sourceFrom, to);
             if (from < sourceFrom) {
-                RowSpans::template composite<false>(dstAt(from), nullptr, drawAt(from),
-                                                    static_cast<std::size_t>(sourceFrom - from),
-                                                    useKey, keyColour);
+                withoutSource(from, sourceFrom);
             }
             if (sourceFrom < sourceTo) {
                 RowSpans::template composite<true>(dstAt(sourceFrom), srcAt(sourceFrom),
@@ -319,9 +348,7 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
                                                    useKey, keyColour);
             }
             if (sourceTo < to) {
-                RowSpans::template composite<false>(dstAt(sourceTo), nullptr, drawAt(sourceTo),
-                                                    static_cast<std::size_t>(to - sourceTo),
-                                                    useKey, keyColour);
+                withoutSource(sourceTo, to);
             }
         };
 
@@ -472,6 +499,11 @@ void runJob(const CompositeJob& job, unsigned bands, const BandRunner& runner) {
     processor.setInkRuns(job.inkRuns);
     if (job.inkApart) {
         processor.setInkPixels(job.drawBits, job.drawRowBytes);
+        if constexpr (std::is_same_v<P, ProcessRGBA8>) {
+            if (job.inkCopy8 != nullptr) {
+                processor.setInkCopy(job.inkCopy8, static_cast<std::size_t>(std::max(job.ink.x2 - job.ink.x1, 0)));
+            }
+        }
     }
     if (bands < 2 || !runner) {
         processor.run();

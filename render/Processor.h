@@ -8,6 +8,7 @@
 // given in surface pixels; only its part inside the surface is ever read.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -119,6 +120,22 @@ public:
     ~ProcessRGBA() = default;
 
     void processWindow(const OfxRectI& window) override;
+
+    // The ink's pixels as this output shows them where it has no source
+    // pixel (the copy above; untouched pixels black), rows of `rowPixels`
+    // pixels like the ink's (see setInkPixels). Where there is no source the
+    // ink's rows are then copied from here instead of being converted.
+    // Not owned; only used with the ink's pixels apart.
+    void setInkCopy(const PIX* pixels, std::size_t rowPixels);
+
+    // Fills `out` (columns x rows pixels, rows back to back) with the copy
+    // of `rows` rows of `columns` ink pixels, `inkRowBytes` apart.
+    static void copyInk(const unsigned char* ink, std::size_t inkRowBytes, std::size_t columns, std::size_t rows,
+                        PIX* out) noexcept;
+
+private:
+    const PIX* inkCopy = nullptr;
+    std::size_t inkCopyRowPixels = 0;
 };
 
 extern template class ProcessRGBA<OfxRGBAColourB, 255, 0>;
@@ -161,6 +178,9 @@ struct CompositeJob {
     OfxRectI renderWindow{0, 0, 0, 0};
     unsigned rowsPerAbortPoll = 1;
     const InkRuns* inkRuns = nullptr;  // see Processor::setInkRuns
+    // The ink's copy for 8-bit output (see ProcessRGBA::setInkCopy), ink
+    // columns to a row; null: none.
+    const OfxRGBAColourB* inkCopy8 = nullptr;
     // With inkApart, drawBits and drawRowBytes are the ink's own pixels
     // (see Processor::setInkPixels).
     bool inkApart = false;

@@ -259,6 +259,7 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         withPicture.drawBits = drawn.inkPixels.get();
         withPicture.drawRowBytes = static_cast<int>(drawn.inkRowBytes);
         withPicture.inkApart = true;
+        withPicture.inkCopy8 = drawn.inkCopy8.get();
         withPicture.ink = drawn.ink;
         withPicture.inkRuns = &drawn.runs;
         const unsigned bands = compositingBandsFor(suites, window, resources.output.rect, resources.output.bitDepth);

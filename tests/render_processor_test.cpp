@@ -1031,6 +1031,20 @@ TYPED_TEST(ProcessorConsistency, DrawnRunsAndInkKeptApartGiveThePixelsOfReadingT
         inkAlone.setInkPixels(apart.empty() ? nullptr : apart.data(), inkWidth * 4);
         inkAlone.run();
         ASSERT_EQ(read.bytes(), fromInk.bytes()) << "round " << round;
+
+        // And where there is no source, copied from the ink's copy.
+        const auto inkRows = static_cast<std::size_t>(ink.y2 - ink.y1);
+        std::vector<TypeParam> copy(static_cast<std::size_t>(inkWidth) * inkRows);
+        T::Processor::copyInk(apart.data(), static_cast<std::size_t>(inkWidth) * 4, static_cast<std::size_t>(inkWidth),
+                              inkRows, copy.data());
+        TestImage<TypeParam> fromCopy(bounds);
+        auto copied = makeProcessor(&surface, sourceImage, fromCopy, window, options);
+        copied.setSurface(bounds, ink);
+        copied.setInkRuns(&runs);
+        copied.setInkPixels(apart.empty() ? nullptr : apart.data(), inkWidth * 4);
+        copied.setInkCopy(copy.data(), static_cast<std::size_t>(inkWidth));
+        copied.run();
+        ASSERT_EQ(read.bytes(), fromCopy.bytes()) << "round " << round;
     }
 }
 

@@ -27,8 +27,8 @@ std::shared_ptr<const ClockPicture> pictureOf(int32_t width, int32_t height) {
 }
 
 TEST(SharedClockPictures, KeepsTheMostRecentlyUsedWithinItsCountAndBytes) {
-    SharedClockPictures store(64 * 32 * 4 * 3);  // three 64x32 pictures
     const auto a = pictureOf(64, 32);
+    SharedClockPictures store(3 * a->bytes());  // three 64x32 pictures
     const auto b = pictureOf(64, 32);
     const auto c = pictureOf(64, 32);
     const auto d = pictureOf(64, 32);
@@ -36,7 +36,7 @@ TEST(SharedClockPictures, KeepsTheMostRecentlyUsedWithinItsCountAndBytes) {
     store.publish(keyFor(L"b"), b);
     store.publish(keyFor(L"c"), c);
     EXPECT_EQ(store.size(), 3u);
-    EXPECT_EQ(store.bytes(), 3u * 64 * 32 * 4);
+    EXPECT_EQ(store.bytes(), 3 * a->bytes());
     // Using "a" makes "b" the least recently used, so "b" goes for "d".
     EXPECT_EQ(store.find(keyFor(L"a")), a);
     store.publish(keyFor(L"d"), d);
