@@ -1,7 +1,6 @@
 #include "render/ClockPicture.h"
 
 #include <cstring>
-#include <new>
 
 #include "render/DrawClock.h"
 #include "render/Processor.h"
@@ -36,6 +35,38 @@ ClockKey clockKey(const ClockValues& values, const LogFont& font, int32_t frameW
     return key;
 }
 
+namespace {
+
+// Pooled memory goes back all zero.
+void giveBack(PixelMemory& memory) noexcept {
+    if (memory.data() != nullptr) {
+        std::memset(memory.data(), 0, memory.size());
+        memory.recycle();
+    }
+}
+
+}  // namespace
+
+ClockPicture::~ClockPicture() {
+    giveBack(inkMemory);
+    giveBack(copyMemory_);
+}
+
+const OfxRGBAColourB* ClockPicture::inkCopy8() const {
+    if (copyAsks_.fetch_add(1, std::memory_order_relaxed) == 0 || inkMemory.data() == nullptr) {
+        return nullptr;
+    }
+    std::call_once(copyOnce_, [this] {
+        const auto columns = static_cast<std::size_t>(ink.x2 - ink.x1);
+        const auto rows = static_cast<std::size_t>(ink.y2 - ink.y1);
+        if (copyMemory_.allocate(columns * rows * sizeof(OfxRGBAColourB))) {
+            ProcessRGBA8::copyInk(inkMemory.data(), inkRowBytes, columns, rows,
+                                  reinterpret_cast<OfxRGBAColourB*>(copyMemory_.data()));
+        }
+    });
+    return reinterpret_cast<const OfxRGBAColourB*>(copyMemory_.data());
+}
+
 std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const ShownTime& shown) {
     // The surface goes back to the pool of pixel memory (cleared where it
     // was drawn) once the ink has been taken from it: the next clock of the
@@ -61,19 +92,16 @@ std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const 
     const auto columns = static_cast<std::size_t>(ink.x2 - ink.x1);
     const auto rows = static_cast<std::size_t>(ink.y2 - ink.y1);
     const std::size_t rowBytes = columns * DrawingSurface::kBytesPerPixel;
-    picture->inkPixels.reset(new (std::nothrow) unsigned char[rowBytes * rows]);
-    picture->inkCopy8.reset(new (std::nothrow) OfxRGBAColourB[columns * rows]);
-    if (picture->inkPixels == nullptr || picture->inkCopy8 == nullptr) {
+    if (!picture->inkMemory.allocate(rowBytes * rows)) {
         return nullptr;
     }
     const unsigned char* const bits = surface.pixels();
     for (std::size_t row = 0; row < rows; ++row) {
-        std::memcpy(picture->inkPixels.get() + row * rowBytes,
+        std::memcpy(picture->inkMemory.data() + row * rowBytes,
                     bits + (static_cast<std::size_t>(ink.y1) + row) * surface.rowBytes() +
                         static_cast<std::size_t>(ink.x1) * DrawingSurface::kBytesPerPixel,
                     rowBytes);
     }
-    ProcessRGBA8::copyInk(picture->inkPixels.get(), rowBytes, columns, rows, picture->inkCopy8.get());
     picture->ink = ink;
     picture->inkRowBytes = rowBytes;
     picture->runs = InkRuns::scan(bits, surface.rowBytes(), ink);

@@ -7,13 +7,16 @@
 // at 25 frames per second shows one picture 25 times) is not drawn again.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "clocktime/ShownTime.h"
 #include "drawing/DrawingSurface.h"
+#include "drawing/PixelMemory.h"
 #include "drawing/Shapes.h"
 #include "ofxapi/OfxApi.h"
 #include "params/ClockValues.h"
@@ -64,19 +67,33 @@ struct ClockPicture {
     // The ink's pixels alone (bytes blue, green, red, alpha, colour not
     // premultiplied), its rows back to back from the bottom one: the clock
     // is drawn on a frame-sized surface, but a dial covers a small part of a
-    // frame, and its rows read one after another stay in the caches.
-    std::unique_ptr<unsigned char[]> inkPixels;
+    // frame, and its rows read one after another stay in the caches. The
+    // memory comes from, and goes back to, the pool of pixel memory: a
+    // clock that changes every frame is not a fresh allocation every frame.
+    PixelMemory inkMemory;
     std::size_t inkRowBytes = 0;
-    // The same pixels as an 8-bit output shows them without a source
-    // (premultiplied; untouched ones black), rows back to back: the
-    // generator's clock is then copied, not converted, every frame.
-    std::unique_ptr<OfxRGBAColourB[]> inkCopy8;
 
-    // The memory it holds.
-    std::size_t bytes() const noexcept {
-        const std::size_t rowBytes = inkRowBytes * static_cast<std::size_t>(ink.y2 - ink.y1);
-        return inkCopy8 != nullptr ? 2 * rowBytes : rowBytes;
-    }
+    ClockPicture() = default;
+    ~ClockPicture();
+    ClockPicture(const ClockPicture&) = delete;
+    ClockPicture& operator=(const ClockPicture&) = delete;
+
+    const unsigned char* inkPixels() const noexcept { return inkMemory.data(); }
+
+    // The ink as an 8-bit output shows it without a source (premultiplied;
+    // untouched pixels black), ink columns to a row, made the second time
+    // it is asked for: a clock shown again is then copied, not converted,
+    // while one that changes every frame is converted once, as it is
+    // composited. Null before that, or when no memory can be had.
+    const OfxRGBAColourB* inkCopy8() const;
+
+    // The memory it holds, or will once its 8-bit copy is made.
+    std::size_t bytes() const noexcept { return 2 * inkRowBytes * static_cast<std::size_t>(ink.y2 - ink.y1); }
+
+private:
+    mutable std::atomic<unsigned> copyAsks_{0};
+    mutable std::once_flag copyOnce_;
+    mutable PixelMemory copyMemory_;
 };
 
 // Draws the clock of `key` on a frame-sized surface, laid out from the

@@ -35,9 +35,13 @@ struct Spans {
     // One span of the drawing rectangle, all with or all without source
     // pixels. Three kinds of run: untouched surface (bulk copy or clear),
     // opaque drawing (the drawing colour, source unread) and the rest.
+    // `copy`, when given, holds the span's pixels as copied without a source
+    // (their opaque ones are taken from there); with `passed` the output
+    // already holds what untouched pixels give.
     template <bool kWithSource>
     static void composite(unsigned char* dst, const unsigned char* src, const unsigned char* draw,
-                          std::size_t count, bool useKey, OfxRGBAColourB key) noexcept {
+                          std::size_t count, bool useKey, OfxRGBAColourB key, const PIX* copy = nullptr,
+                          bool passed = false) noexcept {
         // Keying needs a source pixel to reveal.
         const bool keyed = kWithSource && useKey;
         const std::uint32_t keyWord = std::uint32_t{key.b} | std::uint32_t{key.g} << 8 |
@@ -56,7 +60,9 @@ struct Spans {
             if (word == 0) {
                 const std::size_t run =
                     compose::undrawnRun(draw + i * kSurfacePixelBytes, count - i);
-                if (kWithSource && !undrawnIsKeyed) {
+                if (passed && !undrawnIsKeyed) {
+                    // Already there.
+                } else if (kWithSource && !undrawnIsKeyed) {
                     std::memmove(dst + i * kPixel, src + i * kPixel, run * kPixel);
                 } else {
                     std::memset(dst + i * kPixel, 0, run * kPixel);
@@ -73,6 +79,10 @@ struct Spans {
                         storePixel(dst + i * kPixel, Math::opaque(next));
                         ++i;
                     }
+                } else if (copy != nullptr) {
+                    const std::size_t run = compose::opaqueRunLength(draw + i * kSurfacePixelBytes, count - i);
+                    std::memcpy(dst + i * kPixel, copy + i, run * kPixel);
+                    i += run;
                 } else {
                     i += Math::opaqueRun(dst + i * kPixel, draw + i * kSurfacePixelBytes, count - i);
                 }
@@ -342,10 +352,10 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
                 withoutSource(from, sourceFrom);
             }
             if (sourceFrom < sourceTo) {
-                RowSpans::template composite<true>(dstAt(sourceFrom), srcAt(sourceFrom),
-                                                   drawAt(sourceFrom),
-                                                   static_cast<std::size_t>(sourceTo - sourceFrom),
-                                                   useKey, keyColour);
+                RowSpans::template composite<true>(
+                    dstAt(sourceFrom), srcAt(sourceFrom), drawAt(sourceFrom),
+                    static_cast<std::size_t>(sourceTo - sourceFrom), useKey, keyColour,
+                    copyRow != nullptr ? copyRow + (sourceFrom - inkBounds.x1) : nullptr, passedThrough);
             }
             if (sourceTo < to) {
                 withoutSource(sourceTo, to);

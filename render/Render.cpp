@@ -256,10 +256,12 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         CompositeJob withPicture = job;
         withPicture.renderWindow = window;
         withPicture.drawRect = drawRectFromArea(drawn.drawArea);
-        withPicture.drawBits = drawn.inkPixels.get();
+        withPicture.drawBits = drawn.inkPixels();
         withPicture.drawRowBytes = static_cast<int>(drawn.inkRowBytes);
         withPicture.inkApart = true;
-        withPicture.inkCopy8 = drawn.inkCopy8.get();
+        if (resources.output.bitDepth == 8) {
+            withPicture.inkCopy8 = drawn.inkCopy8();
+        }
         withPicture.ink = drawn.ink;
         withPicture.inkRuns = &drawn.runs;
         const unsigned bands = compositingBandsFor(suites, window, resources.output.rect, resources.output.bitDepth);

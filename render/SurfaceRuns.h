@@ -91,4 +91,22 @@ inline std::size_t undrawnRun(const unsigned char* draw, std::size_t count) noex
     return i;
 }
 
+// Leading opaque pixels (alpha 255) among count.
+inline std::size_t opaqueRunLength(const unsigned char* draw, std::size_t count) noexcept {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i alphas = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    for (; i + 4 <= count; i += 4) {
+        const __m128i quad = _mm_loadu_si128(reinterpret_cast<const __m128i*>(draw + i * kSurfacePixelBytes));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(quad, alphas), alphas)) != 0xFFFF) {
+            break;
+        }
+    }
+#endif
+    while (i < count && draw[i * kSurfacePixelBytes + 3] == 0xFF) {
+        ++i;
+    }
+    return i;
+}
+
 }  // namespace horavex::compose

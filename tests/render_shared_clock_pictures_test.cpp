@@ -22,7 +22,7 @@ std::shared_ptr<const ClockPicture> pictureOf(int32_t width, int32_t height) {
     auto picture = std::make_shared<ClockPicture>();
     picture->ink = OfxRectI{3, 5, 3 + width, 5 + height};
     picture->inkRowBytes = static_cast<std::size_t>(width) * 4;
-    picture->inkPixels = std::make_unique<unsigned char[]>(picture->inkRowBytes * static_cast<std::size_t>(height));
+    EXPECT_TRUE(picture->inkMemory.allocate(picture->inkRowBytes * static_cast<std::size_t>(height)));
     return picture;
 }
 
