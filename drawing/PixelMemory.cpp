@@ -67,10 +67,11 @@ void* mapPages(size_t total, size_t page) noexcept {
 void unmapPages(void* mapping, size_t total) noexcept { munmap(mapping, total); }
 #endif
 
-// Enough for a few instances rendering at the same time; beyond it memory
+// Enough for a few instances rendering at the same time, each with a
+// frame-sized surface and the ink of the clocks it keeps; beyond it memory
 // goes back to the system.
-constexpr size_t kMaxIdleBuffers = 4;
-constexpr size_t kMaxIdleBytes = size_t{512} << 20;
+constexpr size_t kMaxIdleBuffers = 12;
+constexpr size_t kMaxIdleBytes = size_t{256} << 20;
 
 class IdleBuffers {
 public:
