@@ -96,8 +96,19 @@ inline std::size_t opaqueRunLength(const unsigned char* draw, std::size_t count)
     std::size_t i = 0;
 #if defined(__SSE2__)
     const __m128i alphas = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    auto lane = [draw](std::size_t pixel) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(draw + pixel * kSurfacePixelBytes));
+    };
+    // A line at a time: the alphas of sixteen pixels are all 255 when their
+    // bitwise and is.
+    for (; i + kLinePixels <= count; i += kLinePixels) {
+        const __m128i all = _mm_and_si128(_mm_and_si128(lane(i), lane(i + 4)), _mm_and_si128(lane(i + 8), lane(i + 12)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(all, alphas), alphas)) != 0xFFFF) {
+            break;
+        }
+    }
     for (; i + 4 <= count; i += 4) {
-        const __m128i quad = _mm_loadu_si128(reinterpret_cast<const __m128i*>(draw + i * kSurfacePixelBytes));
+        const __m128i quad = lane(i);
         if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(quad, alphas), alphas)) != 0xFFFF) {
             break;
         }

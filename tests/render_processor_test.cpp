@@ -1095,6 +1095,25 @@ TEST(SurfaceRuns, UndrawnRunStopsAtTheFirstTouchedByte) {
     }
 }
 
+TEST(SurfaceRuns, OpaqueRunStopsAtTheFirstAlphaBelowFull) {
+    for (std::size_t count = 0; count <= 40; ++count) {
+        for (std::size_t first = 0; first <= count; ++first) {
+            for (const unsigned char alpha : {0, 1, 254}) {
+                // Exactly count pixels, colours anything, one alpha short.
+                std::vector<unsigned char> surface(count * 4, 0xFF);
+                for (std::size_t k = 0; k < count; ++k) {
+                    surface[k * 4] = static_cast<unsigned char>(k);
+                }
+                if (first < count) {
+                    surface[first * 4 + 3] = alpha;
+                }
+                ASSERT_EQ(compose::opaqueRunLength(surface.data(), count), first)
+                    << count << " " << first << " " << int{alpha};
+            }
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Addressing.
 
