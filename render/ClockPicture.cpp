@@ -104,7 +104,7 @@ std::shared_ptr<const ClockPicture> drawClockPicture(const ClockKey& key, const 
     }
     picture->ink = ink;
     picture->inkRowBytes = rowBytes;
-    picture->runs = InkRuns::scan(bits, surface.rowBytes(), ink);
+    picture->runs = InkRuns::scanInk(picture->inkMemory.data(), rowBytes, ink);
     return picture;
 }
 

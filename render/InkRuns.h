@@ -25,6 +25,10 @@ public:
     // than kMergeGap are kept inside runs, as copying them with their
     // neighbours is cheaper than a separate copy.
     static InkRuns scan(const unsigned char* pixels, std::size_t rowBytes, OfxRectI ink);
+    // The same runs from the ink's pixels alone: rows of `rowBytes` bytes
+    // starting with the ink's first pixel (surface column ink.x1 of row
+    // ink.y1), as a drawn clock keeps them.
+    static InkRuns scanInk(const unsigned char* inkPixels, std::size_t rowBytes, OfxRectI ink);
 
     static constexpr int32_t kMergeGap = 32;
 
@@ -35,6 +39,9 @@ public:
     bool empty() const noexcept { return runs_.empty(); }
 
 private:
+    // Rows ink.y1 to ink.y2 of ink.x2 - ink.x1 pixels, the first at `first`.
+    static InkRuns scanRows(const unsigned char* first, std::size_t rowBytes, OfxRectI ink);
+
     int32_t firstRow_ = 0;
     std::vector<uint32_t> rowStarts_;  // rows + 1 offsets into runs_
     std::vector<ColumnRun> runs_;

@@ -123,9 +123,9 @@ public:
 
     // The ink's pixels as this output shows them where it has no source
     // pixel (the copy above; untouched pixels black), rows of `rowPixels`
-    // pixels like the ink's (see setInkPixels). Where there is no source the
-    // ink's rows are then copied from here instead of being converted.
-    // Not owned; only used with the ink's pixels apart.
+    // pixels like the ink's (see setInkPixels). Pixels without a source, and
+    // opaque runs that are not keyed, are then copied from here instead of
+    // being converted. Not owned; only used with the ink's pixels apart.
     void setInkCopy(const PIX* pixels, std::size_t rowPixels);
 
     // Fills `out` (columns x rows pixels, rows back to back) with the copy

@@ -91,6 +91,34 @@ inline std::size_t undrawnRun(const unsigned char* draw, std::size_t count) noex
     return i;
 }
 
+// Leading touched pixels (any byte not zero) among count.
+inline std::size_t drawnRunLength(const unsigned char* draw, std::size_t count) noexcept {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    auto untouched = [draw, zero](std::size_t pixel) {
+        return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(draw + pixel * kSurfacePixelBytes)),
+                               zero);
+    };
+    for (; i + kLinePixels <= count; i += kLinePixels) {
+        const __m128i any = _mm_or_si128(_mm_or_si128(untouched(i), untouched(i + 4)),
+                                         _mm_or_si128(untouched(i + 8), untouched(i + 12)));
+        if (_mm_movemask_epi8(any) != 0) {
+            break;
+        }
+    }
+    for (; i + 4 <= count; i += 4) {
+        if (_mm_movemask_epi8(untouched(i)) != 0) {
+            break;
+        }
+    }
+#endif
+    while (i < count && surfaceWordAt(draw + i * kSurfacePixelBytes) != 0) {
+        ++i;
+    }
+    return i;
+}
+
 // Leading opaque pixels (alpha 255) among count.
 inline std::size_t opaqueRunLength(const unsigned char* draw, std::size_t count) noexcept {
     std::size_t i = 0;

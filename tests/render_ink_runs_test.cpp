@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -54,8 +56,36 @@ TEST(InkRuns, EveryDrawnPixelOfTheInkLiesInARunOfItsRow) {
                          std::uniform_int_distribution<int>(0, 19)(random),
                          static_cast<unsigned char>(std::uniform_int_distribution<int>(1, 255)(random)));
         }
+        // Strokes long enough to be searched a line of pixels at a time.
+        const int strokes = std::uniform_int_distribution<int>(0, 12)(random);
+        for (int i = 0; i < strokes; ++i) {
+            const int y = std::uniform_int_distribution<int>(0, 19)(random);
+            const int from = std::uniform_int_distribution<int>(0, 299)(random);
+            const int to = std::min(300, from + std::uniform_int_distribution<int>(1, 120)(random));
+            for (int x = from; x < to; ++x) {
+                surface.draw(x, y, static_cast<unsigned char>(std::uniform_int_distribution<int>(1, 255)(random)));
+            }
+        }
         const OfxRectI ink{5, 2, 290, 18};
         const InkRuns runs = InkRuns::scan(surface.bytes.data(), surface.rowBytes(), ink);
+
+        // The ink's rows kept apart give the same runs.
+        const std::size_t inkRowBytes = static_cast<std::size_t>(ink.x2 - ink.x1) * 4;
+        std::vector<unsigned char> apart;
+        for (int y = ink.y1; y < ink.y2; ++y) {
+            const auto row = surface.bytes.begin() + static_cast<std::ptrdiff_t>(y * surface.rowBytes() + ink.x1 * 4);
+            apart.insert(apart.end(), row, row + static_cast<std::ptrdiff_t>(inkRowBytes));
+        }
+        const InkRuns fromInk = InkRuns::scanInk(apart.data(), inkRowBytes, ink);
+        for (int y = ink.y1; y < ink.y2; ++y) {
+            const std::vector<ColumnRun> expected = runsOf(runs, y);
+            const std::vector<ColumnRun> got = runsOf(fromInk, y);
+            ASSERT_EQ(got.size(), expected.size()) << "round " << round << " row " << y;
+            for (std::size_t k = 0; k < got.size(); ++k) {
+                ASSERT_EQ(got[k].begin, expected[k].begin);
+                ASSERT_EQ(got[k].end, expected[k].end);
+            }
+        }
         for (int y = ink.y1; y < ink.y2; ++y) {
             const std::vector<ColumnRun> row = runsOf(runs, y);
             int previousEnd = ink.x1 - InkRuns::kMergeGap;

@@ -1095,6 +1095,24 @@ TEST(SurfaceRuns, UndrawnRunStopsAtTheFirstTouchedByte) {
     }
 }
 
+TEST(SurfaceRuns, DrawnRunStopsAtTheFirstUntouchedPixel) {
+    for (std::size_t count = 0; count <= 40; ++count) {
+        for (std::size_t first = 0; first <= count; ++first) {
+            for (std::size_t byte = 0; byte < 4; ++byte) {
+                // Exactly count pixels, each touched in one byte only.
+                std::vector<unsigned char> surface(count * 4, 0);
+                for (std::size_t k = 0; k < count; ++k) {
+                    surface[k * 4 + (k + byte) % 4] = 1;
+                }
+                if (first < count) {
+                    std::fill_n(surface.begin() + static_cast<std::ptrdiff_t>(first * 4), 4, 0);
+                }
+                ASSERT_EQ(compose::drawnRunLength(surface.data(), count), first) << count << " " << first << " " << byte;
+            }
+        }
+    }
+}
+
 TEST(SurfaceRuns, OpaqueRunStopsAtTheFirstAlphaBelowFull) {
     for (std::size_t count = 0; count <= 40; ++count) {
         for (std::size_t first = 0; first <= count; ++first) {
