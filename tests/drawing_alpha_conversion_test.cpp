@@ -64,17 +64,18 @@ TEST(AlphaConversion, EveryPixelGetsWhatTheRuleGivesItAlone) {
     const std::vector<Color> colours{makeColor(255, 0, 0, 0), makeColor(255, 255, 255, 255),
                                      makeColor(128, 200, 40, 90), makeColor(255, 201, 40, 90)};
     std::mt19937 random(7);
-    for (int round = 0; round < 40; ++round) {
+    for (int round = 0; round < 100; ++round) {
         const int32_t width = 1 + static_cast<int32_t>(random() % 61);
         const int32_t height = 1 + static_cast<int32_t>(random() % 9);
         std::vector<uint32_t> words(static_cast<size_t>(width) * static_cast<size_t>(height));
         // Stretches of one kind of pixel, as pictures have them, so the
-        // four-at-a-time skips and the remembered words are all exercised.
+        // sixteen- and four-at-a-time skips (up to a row's very end) and the
+        // remembered words are all exercised.
         size_t i = 0;
         while (i < words.size()) {
-            const size_t run = std::min<size_t>(words.size() - i, 1 + random() % 9);
             const Color c = colours[random() % colours.size()];
             const uint32_t kind = random() % 6;
+            const size_t run = std::min<size_t>(words.size() - i, 1 + random() % (kind < 2 ? 40 : 9));
             const uint32_t word = kind == 0   ? 0u
                                   : kind == 1 ? (0xFF000000u | c.argb)
                                   : kind == 2 ? premultipliedWord(c, 1 + random() % 254)
