@@ -75,16 +75,18 @@ int distance(uint32_t a, uint32_t b) noexcept {
     return a > b ? static_cast<int>(a - b) : static_cast<int>(b - a);
 }
 
-// How many of the four pixels at `pixel`, from the first on, are untouched
-// (zero) or exactly `exact`.
-// Whether all sixteen pixels from `pixel` on are untouched or `exact`.
-inline bool sixteenKept(const uint8_t* pixel, uint32_t exact) noexcept {
+// Whether all sixteen pixels from `pixel` on are untouched (zero) or exactly
+// `exact` or `other`: the two drawn colours seen last, so that text of one
+// colour on a box of another is passed over whichever it starts with.
+inline bool sixteenKept(const uint8_t* pixel, uint32_t exact, uint32_t other) noexcept {
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     const __m128i wanted = _mm_set1_epi32(static_cast<int>(exact));
+    const __m128i alsoWanted = _mm_set1_epi32(static_cast<int>(other));
     auto kept = [&](int k) {
         const __m128i quad = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel + 16 * k));
-        return _mm_or_si128(_mm_cmpeq_epi32(quad, zero), _mm_cmpeq_epi32(quad, wanted));
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(quad, zero), _mm_cmpeq_epi32(quad, wanted)),
+                            _mm_cmpeq_epi32(quad, alsoWanted));
     };
     const __m128i all = _mm_and_si128(_mm_and_si128(kept(0), kept(1)), _mm_and_si128(kept(2), kept(3)));
     return _mm_movemask_epi8(all) == 0xFFFF;
@@ -92,7 +94,7 @@ inline bool sixteenKept(const uint8_t* pixel, uint32_t exact) noexcept {
     for (int n = 0; n < 16; ++n) {
         uint32_t word;
         std::memcpy(&word, pixel + 4 * n, sizeof word);
-        if (word != 0 && word != exact) {
+        if (word != 0 && word != exact && word != other) {
             return false;
         }
     }
@@ -100,11 +102,14 @@ inline bool sixteenKept(const uint8_t* pixel, uint32_t exact) noexcept {
 #endif
 }
 
-inline unsigned keptOfFour(const uint8_t* pixel, uint32_t exact) noexcept {
+// How many of the four pixels at `pixel`, from the first on, are untouched
+// (zero) or exactly `exact` or `other`.
+inline unsigned keptOfFour(const uint8_t* pixel, uint32_t exact, uint32_t other) noexcept {
 #if defined(__SSE2__)
     const __m128i quad = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel));
-    const __m128i kept = _mm_or_si128(_mm_cmpeq_epi32(quad, _mm_setzero_si128()),
-                                      _mm_cmpeq_epi32(quad, _mm_set1_epi32(static_cast<int>(exact))));
+    const __m128i kept = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(quad, _mm_setzero_si128()),
+                                                   _mm_cmpeq_epi32(quad, _mm_set1_epi32(static_cast<int>(exact)))),
+                                      _mm_cmpeq_epi32(quad, _mm_set1_epi32(static_cast<int>(other))));
     const auto changed = static_cast<unsigned>(~_mm_movemask_epi8(kept)) & 0xFFFFu;
     return changed == 0 ? 4u : static_cast<unsigned>(std::countr_zero(changed)) / 4u;
 #else
@@ -112,13 +117,59 @@ inline unsigned keptOfFour(const uint8_t* pixel, uint32_t exact) noexcept {
     for (; n < 4; ++n) {
         uint32_t word;
         std::memcpy(&word, pixel + 4 * n, sizeof word);
-        if (word != 0 && word != exact) {
+        if (word != 0 && word != exact && word != other) {
             break;
         }
     }
     return n;
 #endif
 }
+
+#if defined(__SSE2__)
+// The drawn colours, opaque, ready to be compared with four pixels at once.
+// Pictures with more colours than this go the long way.
+struct OpaqueColours {
+    static constexpr size_t kMost = 8;
+    __m128i words[kMost]{};
+    size_t count = 0;
+    bool usable = false;
+
+    explicit OpaqueColours(std::span<const Color> drawn) noexcept {
+        if (drawn.size() > kMost) {
+            return;
+        }
+        for (const Color c : drawn) {
+            words[count++] = _mm_set1_epi32(static_cast<int>(0xFF000000u | c.argb));
+        }
+        usable = true;
+    }
+};
+
+// Whether none of the four pixels at `pixel` changes: each is untouched
+// (alpha 0), or opaque and either exactly a drawn colour or further than the
+// rasteriser's rounding from every drawn colour (the anti-aliased edge
+// between two opaque colours).
+inline bool fourStay(const uint8_t* pixel, const OpaqueColours& colours) noexcept {
+    const __m128i quad = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel));
+    const __m128i alphaBits = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i alpha = _mm_and_si128(quad, alphaBits);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i untouched = _mm_cmpeq_epi32(alpha, zero);
+    const __m128i opaque = _mm_cmpeq_epi32(alpha, alphaBits);
+    const __m128i tolerance = _mm_set1_epi8(static_cast<char>(kPremultipliedTolerance));
+    __m128i near = zero;
+    __m128i exact = zero;
+    for (size_t k = 0; k < colours.count; ++k) {
+        const __m128i c = colours.words[k];
+        const __m128i difference = _mm_or_si128(_mm_subs_epu8(quad, c), _mm_subs_epu8(c, quad));
+        const __m128i within = _mm_cmpeq_epi8(_mm_subs_epu8(difference, tolerance), zero);
+        near = _mm_or_si128(near, _mm_cmpeq_epi32(within, _mm_cmpeq_epi32(zero, zero)));
+        exact = _mm_or_si128(exact, _mm_cmpeq_epi32(quad, c));
+    }
+    const __m128i stays = _mm_or_si128(untouched, _mm_andnot_si128(_mm_andnot_si128(exact, near), opaque));
+    return _mm_movemask_epi8(stays) == 0xFFFF;
+}
+#endif
 
 }  // namespace
 
@@ -148,10 +199,17 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
     const ChannelTable& divide = divideTable();
     const size_t count = static_cast<size_t>(area.right - area.left);
     // An opaque pixel that holds a drawn colour exactly is that colour's
-    // nearest already: it stays as it is. The last one seen is checked first.
+    // nearest already: it stays as it is. The last two seen are checked first.
     uint32_t lastExact = 0xFF000000u | (drawnColours.back().argb & 0x00FFFFFFu);
+    uint32_t priorExact = 0xFF000000u | (drawnColours.front().argb & 0x00FFFFFFu);
+    auto seeExact = [&](uint32_t word) {
+        if (word != lastExact) {
+            priorExact = lastExact;
+            lastExact = word;
+        }
+    };
     auto isDrawnOpaque = [&](uint32_t word) {
-        if (word == lastExact) {
+        if (word == lastExact || word == priorExact) {
             return true;
         }
         if (word < 0xFF000000u) {
@@ -159,12 +217,15 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
         }
         for (const Color c : drawnColours) {
             if ((0xFF000000u | c.argb) == word) {
-                lastExact = word;
+                seeExact(word);
                 return true;
             }
         }
         return false;
     };
+#if defined(__SSE2__)
+    const OpaqueColours opaqueColours(drawnColours);
+#endif
     // The last pixel searched and its result; alpha 0 never reaches the search.
     uint32_t lastIn = 0;
     uint32_t lastOut = 0;
@@ -175,7 +236,7 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
             // Most of a picture is untouched or one opaque colour, which
             // stay as they are: passed over sixteen, then four pixels at a
             // time, up to the first that may change.
-            while (i + 16 <= count && sixteenKept(pixel, lastExact)) {
+            while (i + 16 <= count && sixteenKept(pixel, lastExact, priorExact)) {
                 i += 16;
                 pixel += 64;
             }
@@ -183,7 +244,7 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
                 break;
             }
             if (i + 4 <= count) {
-                const unsigned kept = keptOfFour(pixel, lastExact);
+                const unsigned kept = keptOfFour(pixel, lastExact, priorExact);
                 if (kept == 4) {
                     i += 4;
                     pixel += 16;
@@ -194,12 +255,22 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
             }
             uint32_t word;
             std::memcpy(&word, pixel, sizeof word);
-            ++i;
-            pixel += 4;
             const uint32_t alpha = word >> 24;
             if (alpha == 0 || isDrawnOpaque(word)) {
+                ++i;
+                pixel += 4;
                 continue;
             }
+#if defined(__SSE2__)
+            // The anti-aliased edge between two opaque colours stays as it is.
+            if (i + 4 <= count && opaqueColours.usable && fourStay(pixel, opaqueColours)) {
+                i += 4;
+                pixel += 16;
+                continue;
+            }
+#endif
+            ++i;
+            pixel += 4;
             // A translucent fill repeats one word over its whole area.
             if (word == lastIn) {
                 std::memcpy(pixel - 4, &lastOut, sizeof lastOut);
@@ -231,7 +302,7 @@ void unpremultiplyAreaTowards(const DrawingTarget& target, const PixelArea& area
                     lastOut = word;
                     continue;
                 }
-                lastExact = 0xFF000000u | colour;
+                seeExact(0xFF000000u | colour);
             } else if (best > 3 * kPremultipliedTolerance) {
                 const uint8_t* quotient = divide.data() + alpha * 256u;
                 colour = uint32_t{quotient[red]} << 16 | uint32_t{quotient[green]} << 8 | uint32_t{quotient[blue]};

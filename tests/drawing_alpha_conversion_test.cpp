@@ -74,7 +74,7 @@ TEST(AlphaConversion, EveryPixelGetsWhatTheRuleGivesItAlone) {
         size_t i = 0;
         while (i < words.size()) {
             const Color c = colours[random() % colours.size()];
-            const uint32_t kind = random() % 6;
+            const uint32_t kind = random() % 7;
             const size_t run = std::min<size_t>(words.size() - i, 1 + random() % (kind < 2 ? 40 : 9));
             const uint32_t word = kind == 0   ? 0u
                                   : kind == 1 ? (0xFF000000u | c.argb)
@@ -82,8 +82,13 @@ TEST(AlphaConversion, EveryPixelGetsWhatTheRuleGivesItAlone) {
                                   : kind == 3 ? (premultipliedWord(c, 1 + random() % 255) ^ (random() % 4))
                                   : kind == 4 ? (0xFF000000u | (c.argb ^ (random() % 8)))
                                               : static_cast<uint32_t>(random());
+            // Kind 6: the opaque edge between two opaque colours, where most
+            // pixels lie far from every drawn colour and a few near one.
             for (size_t k = 0; k < run; ++k) {
-                words[i + k] = kind == 5 ? static_cast<uint32_t>(random()) : word;
+                words[i + k] = kind == 5   ? static_cast<uint32_t>(random())
+                               : kind == 6 ? (0xFF000000u | (random() % 3 == 0 ? c.argb ^ (random() % 8)
+                                                                                 : static_cast<uint32_t>(random())))
+                                           : word;
             }
             i += run;
         }
