@@ -42,29 +42,34 @@ OfxStatus onParamSet(const char* function, OfxParamSetHandle handle, const char*
 
 double currentTime(Host* host) { return host != nullptr ? host->timeline().time() : 0.0; }
 
-// The read fault set for this parameter, if any.
-std::optional<ParamReadFault> readFault(OfxParamHandle handle) {
-    Host* owner = nullptr;
-    if (!detail::lookupHandle(handle, HandleKind::Param, owner)) return std::nullopt;
-    Host* host = Host::resolve(owner);
-    if (host == nullptr) return std::nullopt;
-    return host->faults().paramReadFailure(reinterpret_cast<Param*>(handle)->name());
-}
+// A value read, its handle looked up once: the parameter, its host and the
+// read fault set for it, if any. Thrown faults leave before the variadic
+// arguments are opened; a status fault is handed back for the read to return.
+struct ParamRead {
+    bool live = false;
+    Host* host = nullptr;
+    Param* param = nullptr;
+    std::optional<ParamReadFault> fault;
 
-// Thrown faults leave before the variadic arguments are opened; a status
-// fault is handed back for the read to return.
-std::optional<ParamReadFault> throwReadFault(OfxParamHandle handle) {
-    std::optional<ParamReadFault> fault = readFault(handle);
-    if (!fault) return std::nullopt;
-    if (fault->kind == ParamReadFault::Kind::BadAlloc) throw std::bad_alloc();
-    if (fault->kind == ParamReadFault::Kind::LengthError) throw std::length_error("parameter read fault");
-    return fault;
-}
+    explicit ParamRead(OfxParamHandle handle) {
+        Host* owner = nullptr;
+        live = detail::lookupHandle(handle, HandleKind::Param, owner);
+        host = Host::resolve(owner);
+        if (!live) return;
+        param = reinterpret_cast<Param*>(handle);
+        if (host != nullptr) fault = host->faults().paramReadFailure(param->name());
+        if (fault && fault->kind == ParamReadFault::Kind::BadAlloc) throw std::bad_alloc();
+        if (fault && fault->kind == ParamReadFault::Kind::LengthError) throw std::length_error("parameter read fault");
+    }
 
-std::optional<OfxStatus> failedReadStatus(const std::optional<ParamReadFault>& fault) {
-    if (!fault || fault->kind != ParamReadFault::Kind::Status) return std::nullopt;
-    return fault->status;
-}
+    template <class Op>
+    OfxStatus run(const char* function, Op&& op) const {
+        if (!live) return host != nullptr ? host->record(function, "", "", kOfxStatErrBadHandle) : kOfxStatErrBadHandle;
+        const OfxStatus status =
+            fault && fault->kind == ParamReadFault::Kind::Status ? fault->status : op(*param, host);
+        return host != nullptr ? host->record(function, param->name(), param->type(), status) : status;
+    }
+};
 
 OfxStatus getValues(const Param& param, double time, va_list ap) {
     const ParamTypeInfo& info = param.info();
@@ -179,27 +184,20 @@ OfxStatus paramGetPropertySet(OfxParamHandle param, OfxPropertySetHandle* propHa
 }
 
 OfxStatus paramGetValue(OfxParamHandle paramHandle, ...) {
-    const std::optional<ParamReadFault> fault = throwReadFault(paramHandle);
+    const ParamRead read(paramHandle);
     va_list ap;
     va_start(ap, paramHandle);
     const OfxStatus s =
-        onParam("paramGetValue", paramHandle, [&](Param& p, Host* host) {
-            if (const auto failed = failedReadStatus(fault)) return *failed;
-            return getValues(p, currentTime(host), ap);
-        });
+        read.run("paramGetValue", [&](Param& p, Host* host) { return getValues(p, currentTime(host), ap); });
     va_end(ap);
     return s;
 }
 
 OfxStatus paramGetValueAtTime(OfxParamHandle paramHandle, OfxTime time, ...) {
-    const std::optional<ParamReadFault> fault = throwReadFault(paramHandle);
+    const ParamRead read(paramHandle);
     va_list ap;
     va_start(ap, time);
-    const OfxStatus s =
-        onParam("paramGetValueAtTime", paramHandle, [&](Param& p, Host*) {
-            if (const auto failed = failedReadStatus(fault)) return *failed;
-            return getValues(p, time, ap);
-        });
+    const OfxStatus s = read.run("paramGetValueAtTime", [&](Param& p, Host*) { return getValues(p, time, ap); });
     va_end(ap);
     return s;
 }
