@@ -144,6 +144,11 @@ public:
 
     ~CairoGraphics() override {
         finish();
+        if (measured_.layout != nullptr) {
+            std::lock_guard<std::mutex> guard(PangoTextEngine::instance().lock());
+            dropMeasuredLayout();
+        }
+        dropMeasuredLayout();
         for (Tile& tile : tiles_) {
             if (tile.cr != nullptr) {
                 cairo_destroy(tile.cr);
@@ -290,7 +295,7 @@ public:
         PangoLayout* layout = makeLayout(engine.context(), *cairoFont, utf8);
         PangoRectangle logical{};
         pango_layout_get_extents(layout, nullptr, &logical);
-        g_object_unref(layout);
+        keepMeasuredLayout(layout, *cairoFont, utf8);
         const double scale = cairoFont->scale_ / PANGO_SCALE;
         return RectF{origin.x, origin.y, static_cast<float>(logical.width * scale),
                      static_cast<float>(logical.height * scale)};
@@ -318,7 +323,10 @@ public:
         touch(area);
         PangoTextEngine& engine = PangoTextEngine::instance();
         std::lock_guard<std::mutex> guard(engine.lock());
-        PangoLayout* layout = makeLayout(engine.context(), *cairoFont, utf8);
+        PangoLayout* layout = measuredLayout(*cairoFont, utf8);
+        if (layout == nullptr) {
+            layout = makeLayout(engine.context(), *cairoFont, utf8);
+        }
         PangoRectangle logical{};
         pango_layout_get_extents(layout, nullptr, &logical);
         const double scale = cairoFont->scale_;
@@ -388,6 +396,43 @@ public:
     }
 
 private:
+    // Text is measured before it is drawn, mostly in the same font: the
+    // layout measured last is kept (called with the text engine locked) so
+    // that it is not shaped twice.
+    void keepMeasuredLayout(PangoLayout* layout, const CairoFont& font, const std::string& utf8) {
+        dropMeasuredLayout();
+        measured_.layout = layout;
+        measured_.text = utf8;
+        measured_.description = pango_font_description_copy(font.description_);
+        measured_.underline = font.underline_;
+        measured_.strikeout = font.strikeout_;
+    }
+
+    // The kept layout, handed over, when it holds this text in this font.
+    PangoLayout* measuredLayout(const CairoFont& font, const std::string& utf8) {
+        if (measured_.layout == nullptr || measured_.description == nullptr || measured_.text != utf8 ||
+            measured_.underline != font.underline_ || measured_.strikeout != font.strikeout_ ||
+            !pango_font_description_equal(measured_.description, font.description_)) {
+            return nullptr;
+        }
+        PangoLayout* layout = measured_.layout;
+        measured_.layout = nullptr;
+        dropMeasuredLayout();
+        return layout;
+    }
+
+    void dropMeasuredLayout() {
+        if (measured_.layout != nullptr) {
+            g_object_unref(measured_.layout);
+            measured_.layout = nullptr;
+        }
+        if (measured_.description != nullptr) {
+            pango_font_description_free(measured_.description);
+            measured_.description = nullptr;
+        }
+        measured_.text.clear();
+    }
+
     // The glyph outlines of a layout in its own units, traced at `scale`
     // pixels per unit. The surface has no bounds: on a bounded one Cairo
     // drops glyphs more than ten ems away from it, and here an em is smaller
@@ -534,6 +579,13 @@ private:
         return outline;
     }
 
+    struct MeasuredLayout {
+        PangoLayout* layout = nullptr;
+        std::string text;
+        PangoFontDescription* description = nullptr;
+        bool underline = false;
+        bool strikeout = false;
+    } measured_;
     // Every colour drawn with, so that finish() can give each translucent
     // pixel back exactly the colour it was drawn in.
     void noteColour(Color colour) {
