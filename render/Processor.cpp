@@ -382,7 +382,12 @@ void ProcessRGBA<PIX, max, isFloat>::processWindow(const OfxRectI& window) {
 
         passThrough(rowBegin, drawn.begin);
         undrawn(drawn.begin, inked.begin);
-        if (inkRuns != nullptr) {
+        if (copyRow != nullptr && source.begin >= source.end) {
+            // Without a source pixel the ink's copy is the whole span, its
+            // undrawn pixels black as a clear (or a black key) leaves them:
+            // one copy instead of one per drawn run.
+            withoutSource(inked.begin, inked.end);
+        } else if (inkRuns != nullptr) {
             const auto surfaceRow = static_cast<std::int32_t>(
                 clampTo(std::int64_t{y} - surfaceBounds.y1, std::numeric_limits<std::int32_t>::min(),
                         std::numeric_limits<std::int32_t>::max()));
