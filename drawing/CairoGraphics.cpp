@@ -144,11 +144,10 @@ public:
 
     ~CairoGraphics() override {
         finish();
-        if (measured_.layout != nullptr) {
+        if (measured_.layout != nullptr || measured_.description != nullptr) {
             std::lock_guard<std::mutex> guard(PangoTextEngine::instance().lock());
             dropMeasuredLayout();
         }
-        dropMeasuredLayout();
         for (Tile& tile : tiles_) {
             if (tile.cr != nullptr) {
                 cairo_destroy(tile.cr);
