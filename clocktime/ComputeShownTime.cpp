@@ -59,27 +59,23 @@ void splitTimeOfDay(int64_t milliseconds, ShownTime& shown) {
     shown.hours = static_cast<int32_t>(rest / 60);
 }
 
+int64_t haltedCount(int64_t start, int64_t elapsed, int64_t stop, bool backwards) {
+    if (!backwards) {
+        const int64_t count = start + elapsed;
+        // Midnight as a stop means "never stop" when running forward.
+        return count >= stop && stop != 0 ? stop : count;
+    }
+    // Running backward, midnight is a real stop: the clock halts there.
+    const int64_t count = start - elapsed;
+    return count <= stop ? stop : count;
+}
+
 int64_t unwrappedClockMilliseconds(double renderTime, double frameRate, const ClockValues& values) {
     const double elapsed = elapsedClockSeconds(renderTime, frameRate, values.speedFactor);
     const int64_t elapsedMs = clampMagnitude(saturatingTrunc<int64_t>(elapsed * 1000.0), kMillisecondLimit);
     const int64_t start = clockMilliseconds(values.startHour, values.startMinute, values.startSecond);
     const int64_t stop = clockMilliseconds(values.stopHour, values.stopMinute, values.stopSecond);
-
-    int64_t ms = 0;
-    if (values.runBackwards == 0) {
-        ms = start + elapsedMs;
-        // Midnight as a stop means "never stop" when running forward.
-        if (ms >= stop && stop != 0) {
-            ms = stop;
-        }
-    } else {
-        // Running backward, midnight is a real stop: the clock halts there.
-        ms = start - elapsedMs;
-        if (ms <= stop) {
-            ms = stop;
-        }
-    }
-    return ms;
+    return haltedCount(start, elapsedMs, stop, values.runBackwards != 0);
 }
 
 void splitSpan(int64_t milliseconds, ShownTime& shown) {
@@ -103,6 +99,55 @@ int64_t countdownMilliseconds(int32_t hours, int32_t minutes, int32_t seconds, i
     return std::clamp<int64_t>(total, 0, kMillisecondLimit);
 }
 
+namespace {
+
+// The timecode label of a frame, counted the way the clock counts its time
+// but in labels: the start, the stop and the duration are labels, and the
+// clock time elapsed is the whole frames it holds at the exact rate. So the
+// first frame shows the start's label and each later one the next label.
+void countTimecodeLabels(double renderTime, double clockRate, const ClockValues& values, ShownTime& shown) {
+    const FrameRateRatio rate = exactFrameRate(clockRate);
+    if (!rate.usable()) {
+        return;
+    }
+    const int32_t fps = nominalFrameRate(rate);
+    const bool drop = values.digitalFormat == kDropFrameTimecodeIndex && hasDropFrameCount(rate);
+    const int64_t start =
+        labelOfMilliseconds(clockMilliseconds(values.startHour, values.startMinute, values.startSecond), fps, drop);
+    const int64_t stop =
+        labelOfMilliseconds(clockMilliseconds(values.stopHour, values.stopMinute, values.stopSecond), fps, drop);
+    const int64_t elapsed =
+        wholeFramesElapsed(elapsedClockSeconds(renderTime, clockRate, values.speedFactor), rate);
+    const int64_t count = haltedCount(start, elapsed, stop, values.runBackwards != 0);
+    switch (values.clockMode) {
+        case kStopwatchMode:
+            shown.negative = count < 0;
+            shown.timecodeFrames = count < 0 ? -count : count;
+            break;
+        case kCountdownMode: {
+            const int64_t duration = labelOfMilliseconds(
+                countdownMilliseconds(values.countdownHours, values.countdownMinutes, values.countdownSeconds,
+                                      values.countdownMilliseconds),
+                fps, drop);
+            const int64_t remaining = duration - (count - start);
+            // Zero is a frame of its own; the overtime starts on the frame
+            // after it.
+            const bool over = remaining < 0 && values.showOvertime != 0;
+            shown.negative = over;
+            shown.overtime = over;
+            shown.timecodeFrames = over ? -remaining : std::max<int64_t>(remaining, 0);
+            break;
+        }
+        default: {
+            const int64_t day = labelsPerDay(fps, drop);
+            shown.timecodeFrames = ((count % day) + day) % day;
+            break;
+        }
+    }
+}
+
+}  // namespace
+
 ShownTime computeShownTime(double renderTime, double frameRate, const ClockValues& values) {
     ShownTime shown;
     shown.frameNumber = saturatingTrunc<int32_t>(renderTime);
@@ -114,7 +159,8 @@ ShownTime computeShownTime(double renderTime, double frameRate, const ClockValue
     // The timecode formats run the clock at the exact rate, so that their frame
     // count stays on the timeline's frames; the other formats keep the rate
     // exactly as the host gives it, as they always have.
-    const double clockRate = isTimecodeFormat(values.digitalFormat) ? timecodeFrameRate(frameRate) : frameRate;
+    const bool timecode = isTimecodeFormat(values.digitalFormat);
+    const double clockRate = timecode ? timecodeFrameRate(frameRate) : frameRate;
     const int64_t ms = unwrappedClockMilliseconds(renderTime, clockRate, values);
     switch (values.clockMode) {
         case kStopwatchMode:
@@ -139,6 +185,9 @@ ShownTime computeShownTime(double renderTime, double frameRate, const ClockValue
         default:
             splitTimeOfDay(ms, shown);
             break;
+    }
+    if (timecode) {
+        countTimecodeLabels(renderTime, clockRate, values, shown);
     }
     return shown;
 }

@@ -31,6 +31,11 @@ void splitSpan(int64_t milliseconds, ShownTime& shown);
 // zero and clamped to the clock's range.
 int64_t countdownMilliseconds(int32_t hours, int32_t minutes, int32_t seconds, int32_t milliseconds);
 
+// A count (of milliseconds, or of timecode labels) from `start` after
+// `elapsed`: forward, halted once it reaches `stop` unless `stop` is 0;
+// backward, halted at `stop`, 0 included.
+int64_t haltedCount(int64_t start, int64_t elapsed, int64_t stop, bool backwards);
+
 // The shown time of day in milliseconds before it is wrapped into one day:
 // start plus elapsed clock time (or minus, running backward), halted at the
 // stop time.
@@ -41,7 +46,10 @@ int64_t unwrappedClockMilliseconds(double renderTime, double frameRate, const Cl
 // the clock time elapsed since the start, held at zero or, with overtime
 // shown, counting on below it. Any other mode shows the time of day. With a
 // timecode format the clock runs at the rate's exact ratio (29.97 as
-// 30000/1001).
+// 30000/1001), and the frame's label is counted in labels: the start is the
+// first frame's label, each frame adds one (at speed 1), a time of day wraps
+// from the day's last label to 00:00:00:00, and a countdown shows its zero
+// label before its overtime.
 ShownTime computeShownTime(double renderTime, double frameRate, const ClockValues& values);
 
 }  // namespace horavex

@@ -1,5 +1,6 @@
 #include "clocktime/FrameRate.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace horavex {
@@ -15,6 +16,17 @@ FrameRateChoice chooseFrameRate(std::initializer_list<double> candidates) {
         }
     }
     return FrameRateChoice{};
+}
+
+double explicitFrameRate(int choice, double customRate) {
+    if (choice == kCustomFrameRateIndex) {
+        return std::isnan(customRate) ? kDefaultCustomFrameRate
+                                      : std::clamp(customRate, kMinCustomFrameRate, kMaxCustomFrameRate);
+    }
+    if (choice <= kFrameRateFromHost || choice > kCustomFrameRateIndex) {
+        return 0.0;
+    }
+    return kFrameRateOptions[static_cast<size_t>(choice)].framesPerSecond;
 }
 
 }  // namespace horavex

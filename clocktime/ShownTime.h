@@ -26,6 +26,10 @@ struct ShownTime {
     bool negative = false;
     // A countdown past zero with "Show Overtime" on.
     bool overtime = false;
+    // With a timecode format: the label the frame shows, as a count of
+    // labels from 00:00:00:00 (its magnitude for a span; a time of day's is
+    // wrapped into one day). Zero otherwise.
+    int64_t timecodeFrames = 0;
 };
 
 }  // namespace horavex

@@ -12,8 +12,9 @@ namespace horavex {
 namespace {
 
 // The shown time's own range (see ComputeShownTime): far beyond any clock,
-// and small enough that frames at kMaxTimecodeRate stay exact in 64 bits.
+// and small enough that its labels at kMaxTimecodeRate fit 64 bits.
 constexpr int64_t kMillisecondLimit = 1'000'000'000'000'000LL;
+constexpr int64_t kFrameLimit = 1'000'000'000'000'000LL;
 
 constexpr std::array<int64_t, 5> kNtscMultiples{24, 30, 48, 60, 120};
 
@@ -59,23 +60,45 @@ bool hasDropFrameCount(FrameRateRatio rate) {
     return rate == FrameRateRatio{30000, 1001} || rate == FrameRateRatio{60000, 1001};
 }
 
-int64_t framesInMilliseconds(int64_t milliseconds, FrameRateRatio rate) {
-    if (!rate.usable() || milliseconds <= 0) {
+int64_t wholeFramesElapsed(double seconds, FrameRateRatio rate) {
+    if (!rate.usable() || !std::isfinite(seconds)) {
         return 0;
     }
-    // usable() rates from exactFrameRate have numerator <= 10^6 and
-    // denominator <= 1001; anything larger is taken as unusable here too.
-    if (rate.numerator > 1'000'000 || rate.denominator > 1001) {
-        return 0;
+    const double frames = seconds * static_cast<double>(rate.numerator) / static_cast<double>(rate.denominator);
+    // An exact frame time comes back from seconds x rate a few ulps either
+    // side of its whole number: forgive that much, and no more.
+    const double forgiven = frames + 1e-9 * std::max(1.0, std::abs(frames));
+    const double limit = static_cast<double>(kFrameLimit);
+    return static_cast<int64_t>(std::clamp(std::floor(forgiven), -limit, limit));
+}
+
+int64_t framesOfLabel(int64_t hours, int64_t minutes, int64_t seconds, int64_t frames, int32_t framesPerSecond,
+                      bool dropFrame) {
+    const int64_t fps = std::max<int32_t>(framesPerSecond, 1);
+    const int64_t allSeconds = (hours * 60 + minutes) * 60 + seconds;
+    const int64_t allMinutes = allSeconds / 60;
+    if (!dropFrame || (fps != 30 && fps != 60)) {
+        return allSeconds * fps + frames;
     }
-    const int64_t ms = std::min(milliseconds, kMillisecondLimit);
-    // frames = round(ms x num / (1000 x den)), without forming ms x num
-    // (which can pass 2^63): whole seconds first, then the rest.
-    const int64_t secondsTimesRate = (ms / 1000) * rate.numerator;  // <= 10^12 x 10^6
-    const int64_t wholeFrames = secondsTimesRate / rate.denominator;
-    const int64_t carried = secondsTimesRate % rate.denominator;
-    const int64_t rest = carried * 1000 + (ms % 1000) * rate.numerator + 500 * rate.denominator;
-    return wholeFrames + rest / (1000 * rate.denominator);
+    const int64_t dropped = fps / 15;
+    // The labels a minute skips stand for the first one it keeps.
+    if (allMinutes % 10 != 0 && allSeconds % 60 == 0 && frames < dropped) {
+        frames = dropped;
+    }
+    return allSeconds * fps + frames - dropped * (allMinutes - allMinutes / 10);
+}
+
+int64_t labelOfMilliseconds(int64_t milliseconds, int32_t framesPerSecond, bool dropFrame) {
+    const int64_t fps = std::max<int32_t>(framesPerSecond, 1);
+    const int64_t clamped = std::clamp(milliseconds, -kMillisecondLimit, kMillisecondLimit);
+    const int64_t magnitude = clamped < 0 ? -clamped : clamped;
+    const int64_t label =
+        framesOfLabel(0, 0, magnitude / 1000, (magnitude % 1000) * fps / 1000, framesPerSecond, dropFrame);
+    return milliseconds < 0 ? -label : label;
+}
+
+int64_t labelsPerDay(int32_t framesPerSecond, bool dropFrame) {
+    return framesOfLabel(24, 0, 0, 0, framesPerSecond, dropFrame);
 }
 
 Timecode timecodeFromFrames(int64_t frames, int32_t framesPerSecond, bool dropFrame) {
@@ -107,20 +130,20 @@ Timecode timecodeFromFrames(int64_t frames, int32_t framesPerSecond, bool dropFr
 
 std::wstring timecodeText(const ShownTime& shown, bool dropFrame) {
     const FrameRateRatio rate = exactFrameRate(shown.frameRate);
-    // Every field is an int32: the sum cannot overflow 64 bits.
-    const int64_t ms = ((int64_t{shown.hours} * 60 + shown.minutes) * 60 + shown.seconds) * 1000 + shown.milliseconds;
-    Timecode code;
     const bool drop = dropFrame && hasDropFrameCount(rate);
+    Timecode code;
     if (rate.usable()) {
-        code = timecodeFromFrames(framesInMilliseconds(ms, rate), nominalFrameRate(rate), drop);
+        code = timecodeFromFrames(shown.timecodeFrames, nominalFrameRate(rate), drop);
     } else {
+        // Every field is an int32: the sum cannot overflow 64 bits.
+        const int64_t ms =
+            ((int64_t{shown.hours} * 60 + shown.minutes) * 60 + shown.seconds) * 1000 + shown.milliseconds;
         const int64_t seconds = std::max<int64_t>(ms, 0) / 1000;
         code.seconds = static_cast<int32_t>(seconds % 60);
         code.minutes = static_cast<int32_t>((seconds / 60) % 60);
         code.hours = seconds / 3600;
     }
     if (!shown.isSpan) {
-        // A time of day rounded up to its last frame reads 24:00:00:00.
         code.hours %= 24;
     }
     std::array<wchar_t, 64> line{};

@@ -40,11 +40,31 @@ int32_t nominalFrameRate(FrameRateRatio rate);
 // True at 30000/1001 and 60000/1001, the rates with a drop-frame count.
 bool hasDropFrameCount(FrameRateRatio rate);
 
-// The frame a time falls on, counted from zero at the exact rate and rounded
-// to the nearest frame (a shown time is whole milliseconds, so a frame's
-// start may lie up to a millisecond before it). Negative times count as 0;
-// times beyond the clock's range as its end.
-int64_t framesInMilliseconds(int64_t milliseconds, FrameRateRatio rate);
+// The whole frames `seconds` of clock time hold at the exact rate, rounded
+// down (toward minus infinity): frame n of a timeline starts the n-th frame
+// and the one before it is not yet complete. Only the rounding error of a
+// product that is a whole number in exact arithmetic is forgiven, so a time
+// one part in 10^9 below a frame still counts as that frame. Clamped to
+// +-10^15 frames; a rate that cannot count frames, or a time that is not
+// finite, gives 0.
+int64_t wholeFramesElapsed(double seconds, FrameRateRatio rate);
+
+// The frame count a timecode label stands for, counted from 00:00:00:00: the
+// inverse of timecodeFromFrames. A label that the drop-frame count leaves out
+// stands for the label after it. Minutes and seconds may run past 59 (they
+// are added up).
+int64_t framesOfLabel(int64_t hours, int64_t minutes, int64_t seconds, int64_t frames, int32_t framesPerSecond,
+                      bool dropFrame);
+
+// A time of day or a duration given in milliseconds, read as a timecode
+// label: its whole seconds as hh:mm:ss and its fraction as the frames of that
+// second, rounded down. A negative time gives the negative of its magnitude's
+// count.
+int64_t labelOfMilliseconds(int64_t milliseconds, int32_t framesPerSecond, bool dropFrame);
+
+// The labels one day holds: 24 hours at the nominal rate, less what the
+// drop-frame count leaves out (2,589,408 at 29.97 drop-frame).
+int64_t labelsPerDay(int32_t framesPerSecond, bool dropFrame);
 
 struct Timecode {
     int64_t hours = 0;
@@ -61,13 +81,13 @@ struct Timecode {
 // applies only at a nominal rate of 30 or 60. Hours are not wrapped.
 Timecode timecodeFromFrames(int64_t frames, int32_t framesPerSecond, bool dropFrame);
 
-// The text of the two timecode formats for a shown time: the shown time (its
-// magnitude, for a span) counted in frames at the exact rate. A time of day
-// wraps its hours at 24; a span's hours go on. "hh:mm:ss:ff", or with
-// `dropFrame` at 29.97 and 59.94 "hh:mm:ss;ff" with the drop-frame count
-// (other rates fall back to the plain count and ":"). A rate that cannot
-// count frames shows the shown time's own hours, minutes and seconds and
-// frame 00.
+// The text of the two timecode formats for a shown time: its label count
+// (`timecodeFrames`, already wrapped into one day for a time of day; a span's
+// hours go on) written at the nominal rate of the exact rate.
+// "hh:mm:ss:ff", or with `dropFrame` at 29.97 and 59.94 "hh:mm:ss;ff" with the
+// drop-frame count (other rates fall back to the plain count and ":"). A rate
+// that cannot count frames shows the shown time's own hours, minutes and
+// seconds and frame 00.
 std::wstring timecodeText(const ShownTime& shown, bool dropFrame);
 
 }  // namespace horavex

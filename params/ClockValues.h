@@ -80,6 +80,9 @@ struct ClockValues {
     ChannelColour overtimeColour{255, 0, 0, 255};
     int16_t useOvertimeColour = 0;
     int16_t fixedWidthDigits = 0;
+    // "Frame Rate": 0 leaves the rate to the host; see kFrameRateOptions.
+    int16_t frameRateChoice = 0;
+    double customFrameRate = 25.0;
     // How to read "corner1": the units the host hands it back in and the
     // project rectangle canonical values are measured against.
     CentreMapping centreMapping;

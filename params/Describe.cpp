@@ -2,7 +2,9 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <vector>
 
+#include "clocktime/FrameRate.h"
 #include "ofxapi/OfxNames.h"
 #include "params/ParamDefinitions.h"
 #include "params/ParamNames.h"
@@ -47,7 +49,7 @@ void defineChoice(const HostSuites& suites, OfxParamSetHandle paramSet, const ch
 // A choice that states its default index, which hosts otherwise take as 0
 // only by the standard's word.
 void defineChoiceWithDefault(const HostSuites& suites, OfxParamSetHandle paramSet, const char* name,
-                             const char* label, const char* hint, std::initializer_list<const char*> options,
+                             const char* label, const char* hint, const std::vector<const char*>& options,
                              int defaultIndex, const char* parent) {
     const PropertySetRef props = defineDirect(suites, paramSet, kOfxParamTypeChoice, name);
     props.setString(kOfxParamPropHint, 0, hint);
@@ -157,6 +159,25 @@ void defineTimerParameters(const HostSuites& suites, OfxParamSetHandle paramSet)
                        {kFixedWidthDigits, "", "", "Every digit as wide as the widest, so a running clock keeps still",
                         parent},
                        0);
+    std::vector<const char*> rates;
+    for (const FrameRateOption& option : kFrameRateOptions) {
+        rates.push_back(option.label);
+    }
+    defineChoiceWithDefault(suites, paramSet, kFrameRate, "Frame Rate",
+                            "The rate the clock counts frames at: the host's, or the project's rate where the host "
+                            "gives none or the wrong one",
+                            rates, kFrameRateFromHost, parent);
+    defineDoubleParam(suites, paramSet,
+                      {kCustomFrameRate, "", "", "Frames per second when \"Frame Rate\" is Custom", parent},
+                      kDefaultCustomFrameRate, kMinCustomFrameRate, kMaxCustomFrameRate, 0.001,
+                      kOfxParamDoubleTypeScale);
+    // Of use only with "Custom"; instances enable it as the choice changes.
+    OfxParamHandle custom = nullptr;
+    OfxPropertySetHandle customProps = nullptr;
+    if (suites.parameterSuite->paramGetHandle(paramSet, kCustomFrameRate, &custom, &customProps) == kOfxStatOK &&
+        customProps != nullptr) {
+        PropertySetRef(suites.propertySuite, customProps).setInt(kOfxParamPropEnabled, 0, 0);
+    }
 }
 
 void defineParameters(const HostSuites& suites, OfxParamSetHandle paramSet) {

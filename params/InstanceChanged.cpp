@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "clocktime/FrameRate.h"
 #include "ofxapi/OfxNames.h"
 #include "params/FontChooser.h"
 #include "params/FontParam.h"
@@ -9,6 +10,7 @@
 #include "params/ParamNames.h"
 #include "shell/EffectAccess.h"
 #include "shell/HostSuites.h"
+#include "shell/ParamAccess.h"
 
 namespace horavex {
 namespace {
@@ -23,14 +25,37 @@ void reportNoFontDialog(const HostSuites& suites, OfxImageEffectHandle effect) {
 
 }  // namespace
 
+void enableCustomFrameRate(const HostSuites& suites, OfxImageEffectHandle effect) {
+    if (suites.parameterSuite == nullptr || suites.parameterSuite->paramGetPropertySet == nullptr) {
+        return;
+    }
+    const ParamSetRef params(suites.parameterSuite, EffectRef(suites, effect).paramSet());
+    const OfxParamHandle choice = params.handle(param::kFrameRate);
+    const OfxParamHandle custom = params.handle(param::kCustomFrameRate);
+    int index = kFrameRateFromHost;
+    if (custom == nullptr || !ParamReader(suites.parameterSuite).intNow(choice, index)) {
+        return;
+    }
+    OfxPropertySetHandle props = nullptr;
+    if (suites.parameterSuite->paramGetPropertySet(custom, &props) == kOfxStatOK && props != nullptr) {
+        EffectRef(suites, effect).wrap(props).setInt(kOfxParamPropEnabled, 0, index == kCustomFrameRateIndex ? 1 : 0);
+    }
+}
+
 OfxStatus instanceChanged(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPropertySetHandle) {
     const HostSuites& suites = hostSuites();
     const PropertySetRef args = EffectRef(suites, effect).wrap(inArgs);
+    const bool isParameter = args.getString(kOfxPropType, 0) == kOfxTypeParameter;
+    const std::string name = args.getString(kOfxPropName, 0);
+    // However the choice changed (a user, an undo, a script), the custom rate
+    // follows it.
+    if (isParameter && name == param::kFrameRate) {
+        enableCustomFrameRate(suites, effect);
+        return kOfxStatOK;
+    }
     if (args.getString(kOfxPropChangeReason, 0) != kOfxChangeUserEdited) {
         return kOfxStatReplyDefault;
     }
-    const bool isParameter = args.getString(kOfxPropType, 0) == kOfxTypeParameter;
-    const std::string name = args.getString(kOfxPropName, 0);
     if (!isParameter || name != param::kButtonFont) {
         return kOfxStatReplyDefault;
     }

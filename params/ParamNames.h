@@ -59,5 +59,7 @@ inline constexpr const char kShowOvertime[] = "Show Overtime";
 inline constexpr const char kOvertimeColour[] = "Overtime Colour";
 inline constexpr const char kUseOvertimeColour[] = "Use Overtime Colour";
 inline constexpr const char kFixedWidthDigits[] = "Fixed-width digits";
+inline constexpr const char kFrameRate[] = "Frame Rate";
+inline constexpr const char kCustomFrameRate[] = "Custom Frame Rate";
 
 }  // namespace horavex::param

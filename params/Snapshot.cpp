@@ -120,6 +120,8 @@ OfxStatus takeSnapshot(const HostSuites& suites, ClockInstanceData& record, doub
     read.colourAt(p.overtimeColour, v.overtimeColour);
     read.intAt(p.useOvertimeColour, v.useOvertimeColour);
     read.intAt(p.fixedWidthDigits, v.fixedWidthDigits);
+    read.intAt(p.frameRate, v.frameRateChoice);
+    read.doubleAt(p.customFrameRate, v.customFrameRate);
     return kOfxStatOK;
 }
 

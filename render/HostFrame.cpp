@@ -22,7 +22,8 @@ void tellFrameRateFallbackOnce(const EffectRef& instance) {
         return;
     }
     messages->message(instance.handle(), kOfxMessageLog, kNoFrameRateMessageId,
-                      "Horavex: the host gives no frame rate; the clock runs at %g frames per second.",
+                      "Horavex: the host gives no frame rate; the clock runs at %g frames per second. Set "
+                      "\"Frame Rate\" to the project's rate.",
                       kFallbackFrameRate);
 }
 
@@ -48,6 +49,11 @@ double readFrameRate(const EffectRef& instance, const ClockInstanceData& record)
         tellFrameRateFallbackOnce(instance);
     }
     return choice.framesPerSecond;
+}
+
+double clockFrameRate(const EffectRef& instance, const ClockInstanceData& record) {
+    const double chosen = explicitFrameRate(record.values.frameRateChoice, record.values.customFrameRate);
+    return usableFrameRate(chosen) ? chosen : readFrameRate(instance, record);
 }
 
 CentreMapping readCentreMapping(const EffectRef& instance, const HostImage& output, double pixelAspectRatio) {

@@ -17,6 +17,10 @@ namespace horavex {
 // message, never a dialog).
 double readFrameRate(const EffectRef& instance, const ClockInstanceData& record);
 
+// The rate the clock runs at: the one "Frame Rate" names (from the record's
+// snapshot), else the host's (readFrameRate).
+double clockFrameRate(const EffectRef& instance, const ClockInstanceData& record);
+
 // The units "corner1" comes back in (by the host's "OfxPropName") and the
 // project rectangle canonical values are measured against: the effect's
 // project offset and size where the host gives them, else the output image's

@@ -202,7 +202,7 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
 
         LogFont font{};
         readFont(suites, effect, font);
-        const double frameRate = readFrameRate(instance, *record);
+        const double frameRate = clockFrameRate(instance, *record);
         shown = computeShownTime(time, frameRate, values);
         std::wstring text;
         if (styleShowsText(values.clockStyle)) {

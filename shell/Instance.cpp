@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "ofxapi/OfxNames.h"
+#include "params/InstanceChanged.h"
 #include "params/ParamNames.h"
 #include "shell/EffectAccess.h"
 #include "shell/ParamAccess.h"
@@ -76,6 +77,8 @@ void fetchParamHandles(const ParamSetRef& params, ParamHandles& h) {
     h.overtimeColour = params.handle(kOvertimeColour);
     h.useOvertimeColour = params.handle(kUseOvertimeColour);
     h.fixedWidthDigits = params.handle(kFixedWidthDigits);
+    h.frameRate = params.handle(kFrameRate);
+    h.customFrameRate = params.handle(kCustomFrameRate);
 }
 
 }  // namespace
@@ -98,6 +101,8 @@ OfxStatus createInstance(OfxImageEffectHandle effect) {
         return kOfxStatFailed;
     }
     record.release();
+    // A project saved with a custom rate opens with its field enabled.
+    enableCustomFrameRate(suites, effect);
     return kOfxStatOK;
 }
 

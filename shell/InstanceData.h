@@ -61,6 +61,8 @@ struct ParamHandles {
     OfxParamHandle overtimeColour = nullptr;
     OfxParamHandle useOvertimeColour = nullptr;
     OfxParamHandle fixedWidthDigits = nullptr;
+    OfxParamHandle frameRate = nullptr;
+    OfxParamHandle customFrameRate = nullptr;
 };
 
 struct ClockInstanceData {

@@ -105,6 +105,8 @@ TEST(TimeTextFixedFormats, ExtremeFieldsNeitherOverflowNorOverrun) {
 TEST(TimeTextSpans, HoursBeyond24TakeAsManyDigitsAsTheyNeed) {
     ShownTime shown = at(100, 0, 5, 250);
     shown.isSpan = true;
+    // The label count of that span at 25 fps: 360,005 s and 6 frames.
+    shown.timecodeFrames = 360005 * 25 + 6;
     EXPECT_EQ(text(0, shown), L"100:00:05.250");
     EXPECT_EQ(text(3, shown), L"100:00:05");
     EXPECT_EQ(text(4, shown), L"100:00");
@@ -117,11 +119,12 @@ TEST(TimeTextSpans, ANegativeSpanLeadsWithAMinusExceptInTheFrameCounter) {
     shown.isSpan = true;
     shown.negative = true;
     shown.overtime = true;
+    shown.timecodeFrames = 37;  // 1.5 s at 25 fps, rounded down
     EXPECT_EQ(text(0, shown), L"-00:00:01.500");
     EXPECT_EQ(text(2, shown), L"-00:00:01.5");
     EXPECT_EQ(text(8, shown), L"-01.5");
     EXPECT_EQ(text(kFramecounterIndex, shown), L"000057");
-    EXPECT_EQ(text(kTimecodeIndex, shown), L"-00:00:01:13");
+    EXPECT_EQ(text(kTimecodeIndex, shown), L"-00:00:01:12");
     EXPECT_EQ(text(kFreeFormatIndex, shown), L"-00");
     // A line already at the limit stays within it.
     const std::string longFormat(kTimeTextMaxChars, 'x');

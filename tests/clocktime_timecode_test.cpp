@@ -98,19 +98,52 @@ TEST(TimecodeCount, NonDropCountsEveryLabelAndDropOnlyAppliesAt30And60) {
     EXPECT_GT(timecodeFromFrames(std::numeric_limits<int64_t>::max(), 30, true).hours, 0);
 }
 
-TEST(TimecodeCount, MillisecondsRoundToTheNearestFrameWithoutOverflow) {
-    // 1001/30 ms is 33.37 ms: a shown time truncated to 33 ms is still frame 1.
-    EXPECT_EQ(framesInMilliseconds(33, {30000, 1001}), 1);
-    EXPECT_EQ(framesInMilliseconds(60060, {30000, 1001}), 1800);
-    EXPECT_EQ(framesInMilliseconds(1000, {25, 1}), 25);
-    EXPECT_EQ(framesInMilliseconds(19, {25, 1}), 0);
-    EXPECT_EQ(framesInMilliseconds(20, {25, 1}), 1);
-    EXPECT_EQ(framesInMilliseconds(-1000, {25, 1}), 0);
-    EXPECT_EQ(framesInMilliseconds(1000, {0, 1}), 0);
-    // The end of the clock's range at the highest rate: 10^15 ms at 1000 fps.
-    EXPECT_EQ(framesInMilliseconds(std::numeric_limits<int64_t>::max(), {1000, 1}), int64_t{1'000'000'000'000'000});
-    EXPECT_EQ(framesInMilliseconds(std::numeric_limits<int64_t>::max(), {120000, 1001}),
-              int64_t{119'880'119'880'120});
+TEST(TimecodeCount, ElapsedFramesRoundDownForgivingOnlyTheErrorOfAnExactFrame) {
+    // Frame n of a 29.97 timeline lies n x 1001/30000 s in: exactly frame n,
+    // though the product comes back a few ulps either side of n.
+    for (int frame : {1, 3, 29, 30, 1799, 1800, 17982, 107892, 2589407}) {
+        SCOPED_TRACE(frame);
+        EXPECT_EQ(wholeFramesElapsed(frame * 1001.0 / 30000.0, {30000, 1001}), frame);
+        EXPECT_EQ(wholeFramesElapsed(frame / (30000.0 / 1001.0), {30000, 1001}), frame);
+    }
+    // Half a frame and more is still the frame before: never rounded half up.
+    EXPECT_EQ(wholeFramesElapsed(1.5, {1, 1}), 1);
+    EXPECT_EQ(wholeFramesElapsed(0.999, {1, 1}), 0);
+    EXPECT_EQ(wholeFramesElapsed(0.0399, {25, 1}), 0);
+    EXPECT_EQ(wholeFramesElapsed(-0.5, {1, 1}), -1);
+    EXPECT_EQ(wholeFramesElapsed(1.0, {0, 1}), 0);
+    EXPECT_EQ(wholeFramesElapsed(kNaN, {25, 1}), 0);
+    EXPECT_EQ(wholeFramesElapsed(kInf, {25, 1}), 0);
+    EXPECT_EQ(wholeFramesElapsed(1e300, {1000, 1}), int64_t{1'000'000'000'000'000});
+    EXPECT_EQ(wholeFramesElapsed(-1e300, {1000, 1}), -int64_t{1'000'000'000'000'000});
+}
+
+TEST(TimecodeCount, LabelsCountBackToTheirFrames) {
+    // Every label of a day (in steps) comes back as the frame it was made of.
+    for (const auto& [fps, drop] : {std::pair{30, true}, std::pair{60, true}, std::pair{30, false},
+                                    std::pair{24, false}, std::pair{25, false}}) {
+        SCOPED_TRACE(fps);
+        const int64_t day = labelsPerDay(fps, drop);
+        for (int64_t frame = 0; frame < day; frame += 997) {
+            const Timecode code = timecodeFromFrames(frame, fps, drop);
+            ASSERT_EQ(framesOfLabel(code.hours, code.minutes, code.seconds, code.frames, fps, drop), frame);
+        }
+        const Timecode last = timecodeFromFrames(day - 1, fps, drop);
+        EXPECT_EQ(last, (Timecode{23, 59, 59, fps - 1}));
+    }
+    EXPECT_EQ(labelsPerDay(30, true), 2589408);
+    EXPECT_EQ(labelsPerDay(30, false), 2592000);
+    // A label the drop-frame count skips stands for the next one it keeps.
+    EXPECT_EQ(framesOfLabel(0, 1, 0, 0, 30, true), 1800);
+    EXPECT_EQ(framesOfLabel(0, 1, 0, 1, 30, true), 1800);
+    EXPECT_EQ(framesOfLabel(0, 10, 0, 0, 30, true), 17982);
+    EXPECT_EQ(framesOfLabel(10, 0, 0, 0, 30, true), 1078920);
+    // Milliseconds read as a label: the fraction is the frames of the second.
+    EXPECT_EQ(labelOfMilliseconds(36'000'000, 30, true), 1078920);
+    EXPECT_EQ(labelOfMilliseconds(2'500, 30, false), 75);
+    EXPECT_EQ(labelOfMilliseconds(-2'500, 30, false), -75);
+    EXPECT_EQ(labelOfMilliseconds(std::numeric_limits<int64_t>::min(), 1000, false),
+              -int64_t{1'000'000'000'000'000});
 }
 
 ClockValues timecodeClock(int format) {
@@ -177,6 +210,91 @@ TEST(TimecodeText, FollowsTheShownTimeNotTheTimelineFrame) {
     EXPECT_EQ(lineAt(26, 25.0, values), L"-00:00:00:01");
 }
 
+TEST(TimecodeText, TheStartIsTheFirstFramesLabelAtEveryRate) {
+    for (const int format : {kTimecodeIndex, kDropFrameTimecodeIndex}) {
+        ClockValues values = timecodeClock(format);
+        values.startHour = 10;
+        for (double fps : {23.976, 24.0, 25.0, 29.97, 30000.0 / 1001.0, 30.0, 50.0, 59.94, 60.0, 119.88}) {
+            SCOPED_TRACE(fps);
+            const bool dropRate = std::abs(fps - 29.97) < 0.01 || std::abs(fps - 59.94) < 0.01;
+            const wchar_t sep = format == kDropFrameTimecodeIndex && dropRate ? L';' : L':';
+            EXPECT_EQ(lineAt(0, fps, values), std::wstring(L"10:00:00") + sep + L"00");
+            EXPECT_EQ(lineAt(1, fps, values), std::wstring(L"10:00:00") + sep + L"01");
+        }
+    }
+    ClockValues drop = timecodeClock(kDropFrameTimecodeIndex);
+    drop.startHour = 10;
+    EXPECT_EQ(lineAt(1799, 29.97, drop), L"10:00:59;29");
+    EXPECT_EQ(lineAt(1800, 29.97, drop), L"10:01:00;02");
+    // A start second with a fraction starts on that frame of the second.
+    ClockValues plain = timecodeClock(kTimecodeIndex);
+    plain.startSecond = 2.5;
+    EXPECT_EQ(lineAt(0, 30.0, plain), L"00:00:02:15");
+}
+
+TEST(TimecodeText, TheLabelIsTheWholeFramesElapsedRoundedDown) {
+    ClockValues values = timecodeClock(kTimecodeIndex);
+    values.speedFactor = 0.5;
+    values.startHour = 2;
+    values.startSecond = 59.0;
+    // 1.5 s after 02:00:59 at 1 fps: one whole frame, as format 3 shows 02:01:00.
+    EXPECT_EQ(lineAt(3, 1.0, values), L"02:01:00:00");
+    EXPECT_EQ(lineAt(4, 1.0, values), L"02:01:01:00");
+    values.startHour = 0;
+    values.startSecond = 0.0;
+    values.speedFactor = 1.0 / 3.0;
+    // A third of a frame per frame: 2 frames after six timeline frames, not
+    // before.
+    EXPECT_EQ(lineAt(5, 25.0, values), L"00:00:00:01");
+    EXPECT_EQ(lineAt(6, 25.0, values), L"00:00:00:02");
+}
+
+TEST(TimecodeText, ATimeOfDayWrapsOnceAtMidnightAtThe1001Rates) {
+    for (const int format : {kTimecodeIndex, kDropFrameTimecodeIndex}) {
+        ClockValues values = timecodeClock(format);
+        values.startHour = 23;
+        values.startMinute = 59;
+        values.startSecond = 59.0;
+        const wchar_t sep = format == kDropFrameTimecodeIndex ? L';' : L':';
+        for (double fps : {29.97, 59.94}) {
+            SCOPED_TRACE(fps);
+            const int nominal = fps < 30.0 ? 30 : 60;
+            EXPECT_EQ(lineAt(nominal - 1, fps, values), std::wstring(L"23:59:59") + sep + std::to_wstring(nominal - 1));
+            EXPECT_EQ(lineAt(nominal, fps, values), std::wstring(L"00:00:00") + sep + L"00");
+            EXPECT_EQ(lineAt(nominal + 2, fps, values), std::wstring(L"00:00:00") + sep + L"02");
+            EXPECT_EQ(lineAt(nominal + 4, fps, values), std::wstring(L"00:00:00") + sep + L"04");
+        }
+        // Every label once, one per frame, across the midnight.
+        std::wstring before = lineAt(0, 29.97, values);
+        for (int frame = 1; frame < 120; ++frame) {
+            const std::wstring line = lineAt(frame, 29.97, values);
+            ASSERT_NE(line, before) << frame;
+            before = line;
+        }
+    }
+}
+
+TEST(TimecodeText, ACountdownShowsItsZeroFrameAndNoNegativeZero) {
+    ClockValues values = timecodeClock(kDropFrameTimecodeIndex);
+    values.clockMode = kCountdownMode;
+    values.countdownMinutes = 0;
+    values.countdownSeconds = 1;
+    values.showOvertime = 1;
+    EXPECT_EQ(lineAt(0, 29.97, values), L"00:00:01;00");
+    EXPECT_EQ(lineAt(29, 29.97, values), L"00:00:00;01");
+    EXPECT_EQ(lineAt(30, 29.97, values), L"00:00:00;00");
+    EXPECT_FALSE(computeShownTime(30, 29.97, values).overtime);
+    EXPECT_EQ(lineAt(31, 29.97, values), L"-00:00:00;01");
+    EXPECT_TRUE(computeShownTime(31, 29.97, values).overtime);
+    values.showOvertime = 0;
+    EXPECT_EQ(lineAt(31, 29.97, values), L"00:00:00;00");
+    // A stopwatch counts its labels on from its start.
+    values.clockMode = kStopwatchMode;
+    values.startHour = 1;
+    EXPECT_EQ(lineAt(0, 29.97, values), L"01:00:00;00");
+    EXPECT_EQ(lineAt(31, 29.97, values), L"01:00:01;01");
+}
+
 TEST(TimecodeText, AnyShownTimeGivesAShortLine) {
     const double rates[] = {kNaN, kInf, -kInf, 0.0, -0.0, -29.97, 1e-300, 1e300, 29.97, 1000.0};
     const int32_t fields[] = {std::numeric_limits<int32_t>::min(), -1, 0, 59, std::numeric_limits<int32_t>::max()};
@@ -185,6 +303,7 @@ TEST(TimecodeText, AnyShownTimeGivesAShortLine) {
             ShownTime shown;
             shown.hours = shown.minutes = shown.seconds = shown.milliseconds = field;
             shown.frameRate = fps;
+            shown.timecodeFrames = int64_t{field} * field;
             for (bool span : {false, true}) {
                 shown.isSpan = span;
                 for (bool drop : {false, true}) {

@@ -1,5 +1,5 @@
 // What a host sees when it describes the plug-in: its properties, its clips in
-// both contexts and the 55 parameters with every property a panel shows.
+// both contexts and the 57 parameters with every property a panel shows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -103,6 +103,12 @@ const std::vector<ExpectedParam>& expectedParams() {
          "Use Overtime Colour", 1},
         {"Fixed-width digits", kBool, kTimer, "Fixed-width digits",
          "Every digit as wide as the widest, so a running clock keeps still", "Fixed-width digits", 1},
+        {"Frame Rate", kChoice, kTimer, "Frame Rate",
+         "The rate the clock counts frames at: the host's, or the project's rate where the host gives none or the "
+         "wrong one",
+         nullptr, 0},
+        {"Custom Frame Rate", kDouble, kTimer, "Custom Frame Rate", "Frames per second when \"Frame Rate\" is Custom",
+         "Custom Frame Rate", 1},
     };
     return params;
 }
@@ -130,6 +136,7 @@ const std::vector<NumericRange>& expectedRanges() {
         {"Second Length", 80.0, 0.0, 100.0, 1.0}, {"Point Length", 50.0, 0.0, 100.0, 1.0},
         {"Duration Hours", 0, 0, 99, 1},         {"Duration Minutes", 5, 0, 59, 1},
         {"Duration Seconds", 0, 0, 59, 1},       {"Duration Milliseconds", 0, 0, 999, 1},
+        {"Custom Frame Rate", 25.0, 1.0, 1000.0, 0.001},
     };
     return ranges;
 }
@@ -153,8 +160,8 @@ protected:
 TEST_P(Described, DefinesExactlyTheParametersInOrder) {
     const auto& expected = expectedParams();
     const std::vector<Param*> params = descriptor->params().list();
-    ASSERT_EQ(params.size(), 55u);
-    ASSERT_EQ(expected.size(), 55u);
+    ASSERT_EQ(params.size(), 57u);
+    ASSERT_EQ(expected.size(), 57u);
     for (size_t i = 0; i < expected.size(); ++i) {
         const ExpectedParam& e = expected[i];
         const Param& p = *params[i];
@@ -230,6 +237,13 @@ TEST_P(Described, ColoursChoicesStringsAndCentreHaveTheirDefaults) {
     const auto modeOrder = mode.setOrder();
     EXPECT_NE(std::find(modeOrder.begin(), modeOrder.end(), kOfxParamPropDefault), modeOrder.end());
     EXPECT_EQ(colour("Overtime Colour"), (std::vector<double>{1, 0, 0, 1}));
+    // "From Host" first, so that every project saved before keeps the host's rate.
+    const PropertySet& rate = params.get("Frame Rate").props();
+    EXPECT_EQ(rate.getStrings(kOfxParamPropChoiceOption),
+              (std::vector<std::string>{"From Host", "23.976", "24", "25", "29.97", "30", "47.952", "48", "50",
+                                        "59.94", "60", "119.88", "120", "Custom"}));
+    EXPECT_EQ(rate.getInt(kOfxParamPropDefault), 0);
+    EXPECT_EQ(params.get("Custom Frame Rate").props().getInt(kOfxParamPropEnabled), 0);
     for (const char* name : {"Show Overtime", "Use Overtime Colour", "Fixed-width digits"}) {
         EXPECT_EQ(params.get(name).props().getInt(kOfxParamPropDefault), 0) << name;
     }
@@ -321,7 +335,7 @@ TEST(Describe, RejectedIncrementsAndColourTypesAreNotAnError) {
     session.host->faults().failPropertySet(kOfxParamPropIncrement, kOfxStatErrValue, kOfxParamTypeInteger);
     session.host->faults().failPropertySet(kOfxParamPropDoubleType, kOfxStatErrValue, kOfxParamTypeRGBA);
     EXPECT_EQ(session.host->describeInContext(kOfxImageEffectContextGenerator), kOfxStatOK);
-    EXPECT_EQ(session.host->descriptor(kOfxImageEffectContextGenerator)->params().size(), 55u);
+    EXPECT_EQ(session.host->descriptor(kOfxImageEffectContextGenerator)->params().size(), 57u);
 }
 
 }  // namespace

@@ -191,6 +191,8 @@ TEST_F(SnapshotThroughHost, TimerParametersStartAtTheirDefaultsAndAreReadAtTheRe
     EXPECT_EQ(values().showOvertime, 0);
     EXPECT_EQ(values().useOvertimeColour, 0);
     EXPECT_EQ(values().fixedWidthDigits, 0);
+    EXPECT_EQ(values().frameRateChoice, 0);
+    EXPECT_EQ(values().customFrameRate, 25.0);
     EXPECT_EQ(values().overtimeColour.red, 255);
     EXPECT_EQ(values().overtimeColour.green, 0);
     EXPECT_EQ(values().overtimeColour.alpha, 255);
@@ -253,6 +255,8 @@ TEST_F(SnapshotThroughHost, EveryParameterLandsInItsOwnField) {
         {"Point Length", 20, [](const ClockValues& v) { return v.pointLength; }},
         {"Speed Factor", 21, [](const ClockValues& v) { return v.speedFactor; }},
         {"Use Key Colour", 1, [](const ClockValues& v) { return v.keyMode; }},
+        {"Frame Rate", 4, [](const ClockValues& v) { return v.frameRateChoice; }},
+        {"Custom Frame Rate", 22.5, [](const ClockValues& v) { return v.customFrameRate; }},
         // Colours by their red channel, 0..255.
         {"Main Colour", 10, [](const ClockValues& v) { return v.mainColour.red; }},
         {"Background Colour", 20, [](const ClockValues& v) { return v.backgroundColour.red; }},

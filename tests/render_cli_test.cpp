@@ -246,6 +246,12 @@ TEST(RenderCliValues, NumbersAreFiniteAndWhole) {
     for (const char* bad : {"nan", "inf", "-inf", "1e999", "", "1,5", "1.5x", "0x10"}) {
         EXPECT_FALSE(parseNumber(bad)) << bad;
     }
+    EXPECT_EQ(parseRate("30000/1001"), 30000.0 / 1001.0);
+    EXPECT_EQ(parseRate("25"), 25.0);
+    EXPECT_EQ(parseRate(" 24000 / 1001 "), 24000.0 / 1001.0);
+    for (const char* bad : {"30/0", "/1001", "30000/", "1/2/3", "x/1", "1e308/1e-308"}) {
+        EXPECT_FALSE(parseRate(bad)) << bad;
+    }
     EXPECT_EQ(parseWholeNumber("10"), 10);
     EXPECT_EQ(parseWholeNumber("1e2"), 100);
     EXPECT_FALSE(parseWholeNumber("3.5"));
@@ -664,7 +670,7 @@ TEST(RenderCliProgram, HelpListsTheOptions) {
 TEST(RenderCliProgram, ListParamsShowsAllParameters) {
     const RunResult r = runProgram({"--list-params"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_THAT(r.out, HasSubstr("generator context: 55 parameters"));
+    EXPECT_THAT(r.out, HasSubstr("generator context: 57 parameters"));
     const std::vector<const char*> names{
         param::kClockChoice, param::kCorner1, param::kMainColour, param::kBackgroundColour, param::kClockSize,
         param::kTimeParameters, param::kAnalogueClock, param::kRunBackwards, param::kSpeedFactor,
@@ -678,8 +684,8 @@ TEST(RenderCliProgram, ListParamsShowsAllParameters) {
         param::kDigClockFreeFormat, param::kFontParam, param::kKeyParams, param::kKeyColour, param::kUseKeyColour,
         param::kTimerAndTimecode, param::kMode, param::kDurationHours, param::kDurationMinutes,
         param::kDurationSeconds, param::kDurationMilliseconds, param::kShowOvertime, param::kOvertimeColour,
-        param::kUseOvertimeColour, param::kFixedWidthDigits};
-    ASSERT_EQ(names.size(), 55u);
+        param::kUseOvertimeColour, param::kFixedWidthDigits, param::kFrameRate, param::kCustomFrameRate};
+    ASSERT_EQ(names.size(), 57u);
     std::size_t paramRows = 0;
     for (const std::string& row : lines(r.out)) {
         const std::size_t start = row.find_first_not_of(' ');
@@ -688,16 +694,17 @@ TEST(RenderCliProgram, ListParamsShowsAllParameters) {
         const std::string name = row.substr(start, end - start);
         if (std::find(names.begin(), names.end(), name) != names.end()) ++paramRows;
     }
-    EXPECT_EQ(paramRows, 55u);
+    EXPECT_EQ(paramRows, 57u);
     EXPECT_THAT(r.out, HasSubstr("    Start Hour             integer      default 0; min 0; slider 0 to 23"));
     EXPECT_THAT(r.out, HasSubstr("option 13 \"Free Format\""));
     EXPECT_THAT(r.out, HasSubstr("option 15 \"Timecode drop-frame hh:mm:ss;ff\""));
     EXPECT_THAT(r.out, HasSubstr("    Mode                   choice       default 0 \"Time of Day\""));
     EXPECT_THAT(r.out, HasSubstr("    Fixed-width digits     boolean      default off"));
+    EXPECT_THAT(r.out, HasSubstr("    Frame Rate             choice       default 0 \"From Host\""));
     EXPECT_THAT(r.out, HasSubstr("label \"Clock Centre\"; default 0.5,0.5"));
     const RunResult filter = runProgram({"--list-params", "--context", "filter"});
     EXPECT_EQ(filter.exitCode, 0) << filter.err;
-    EXPECT_THAT(filter.out, HasSubstr("filter context: 55 parameters"));
+    EXPECT_THAT(filter.out, HasSubstr("filter context: 57 parameters"));
 }
 
 TEST(RenderCliProgram, TextLinesFollowTheTimerModesAndTimecodes) {

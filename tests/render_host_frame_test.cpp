@@ -93,8 +93,69 @@ TEST(FrameRateFallback, GeneratorWithoutRatesRunsAt25AndSaysSoOnceInTheLog) {
     for (const Message& m : s.host->messages().messages()) {
         EXPECT_EQ(m.type, kOfxMessageLog) << "a render must never ask for a dialog";
         told += m.text.find("25 frames per second") != std::string::npos ? 1 : 0;
+        // The message says where the remedy lies.
+        EXPECT_NE(m.text.find("\"Frame Rate\""), std::string::npos) << m.text;
     }
     EXPECT_EQ(told, 1u);
+}
+
+struct ChosenRate {
+    const char* name;
+    int choice;
+    double custom;
+    double hostRate;  // NaN: the host gives none
+    double oneSecond;  // the frame one second in
+};
+
+class FrameRateParameter : public ::testing::TestWithParam<ChosenRate> {};
+
+// A rate named in "Frame Rate" replaces whatever the host gives, or fails to.
+TEST_P(FrameRateParameter, ReplacesTheHostsRate) {
+    const ChosenRate& c = GetParam();
+    const std::vector<std::byte> reference = oneSecond();
+    PluginSession s = session(std::isnan(c.hostRate));
+    setRate(s->properties(), c.hostRate);
+    s->param("Frame Rate").setInt(c.choice);
+    s->param("Custom Frame Rate").setDouble(c.custom);
+    EXPECT_EQ(digitalFrame(s, c.oneSecond), reference);
+    EXPECT_NE(digitalFrame(s, c.oneSecond + 1.0), reference);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, FrameRateParameter,
+    ::testing::Values(ChosenRate{"thirtyWithoutHostRate", 5, 25.0, kMissing, 30.0},
+                      ChosenRate{"twentyFiveOverHost50", 3, 25.0, 50.0, 25.0},
+                      ChosenRate{"sixtyOverHost25", 10, 25.0, 25.0, 60.0},
+                      ChosenRate{"custom40", 13, 40.0, 25.0, 40.0},
+                      ChosenRate{"customBelowOneIsOne", 13, 0.25, 25.0, 1.0},
+                      ChosenRate{"fromHost", 0, 40.0, 50.0, 50.0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FrameRateParameter, TheNtscChoicesAreTheExactRatios) {
+    PluginSession s = session(true);
+    s->param("Frame Rate").setInt(4);  // 29.97
+    s->param("ClockChoice").setInt(1);
+    s->param("Dig Clock Format").setInt(0);
+    // Frame 30000 lies exactly 1001 s in at 30000/1001, and 1000.999 s in at 29.97.
+    const std::vector<std::byte> exact = digitalFrame(s, 30000.0);
+    PluginSession custom = session(true);
+    custom->param("Frame Rate").setInt(13);
+    custom->param("Custom Frame Rate").setDouble(29.97);
+    EXPECT_NE(digitalFrame(custom, 30000.0), exact);
+    custom->param("Custom Frame Rate").setDouble(30000.0 / 1001.0);
+    EXPECT_EQ(digitalFrame(custom, 30000.0), exact);
+}
+
+TEST(FrameRateParameter, CustomRateIsEnabledOnlyForCustom) {
+    PluginSession s = session(false);
+    const PropertySet& custom = s->param("Custom Frame Rate").props();
+    EXPECT_EQ(custom.getInt(kOfxParamPropEnabled), 0);
+    s->param("Frame Rate").setInt(13);
+    EXPECT_EQ(s->paramChanged("Frame Rate"), kOfxStatOK);
+    EXPECT_EQ(custom.getInt(kOfxParamPropEnabled), 1);
+    s->param("Frame Rate").setInt(5);
+    EXPECT_EQ(s->paramChanged("Frame Rate", kOfxChangePluginEdited), kOfxStatOK);
+    EXPECT_EQ(custom.getInt(kOfxParamPropEnabled), 0);
 }
 
 TEST(FrameRateFallback, MltRunsTheClockLikeAStandardHostAt25) {

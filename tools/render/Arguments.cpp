@@ -70,8 +70,10 @@ std::string applyValue(Options& o, std::string_view name, const std::string& val
         if (!frames) return bad("one frame N or a range A-B with A <= B, frames within +-100000000");
         o.frames = *frames;
     } else if (name == "--fps") {
-        const std::optional<double> fps = parseNumber(value);
-        if (!fps || *fps <= 0.0 || *fps > 1000.0) return bad("frames per second above 0, at most 1000");
+        const std::optional<double> fps = parseRate(value);
+        if (!fps || *fps <= 0.0 || *fps > 1000.0) {
+            return bad("frames per second above 0, at most 1000 (a number or a ratio such as 30000/1001)");
+        }
         o.fps = *fps;
     } else if (name == "--par") {
         const std::optional<double> par = parseNumber(value);
@@ -211,7 +213,8 @@ Options:
                         1920x1080); each side 1 to 16384
   --depth D             8, 16 or float pixels (default 8)
   --frames A-B          the frames to render, or one frame N (default 0)
-  --fps R               frames per second of the timeline (default 25)
+  --fps R               frames per second of the timeline, a number or a ratio
+                        such as 30000/1001 (default 25)
   --par P               pixel aspect ratio (default 1)
   --source FILE.png     the filter context's source; #### in the name takes
                         the frame number (default: a built-in test pattern)

@@ -1,6 +1,7 @@
 #include "tools/render/TimeTextLines.h"
 
 #include "clocktime/ComputeShownTime.h"
+#include "clocktime/FrameRate.h"
 #include "clocktime/TimeText.h"
 #include "params/ParamNames.h"
 #include "params/SnapshotConversions.h"
@@ -60,13 +61,17 @@ ClockValues timeValuesAt(const host::ParamSet& params, double time) {
     readInt(params, param::kDurationSeconds, time, v.countdownSeconds);
     readInt(params, param::kDurationMilliseconds, time, v.countdownMilliseconds);
     readInt(params, param::kShowOvertime, time, v.showOvertime);
+    readInt(params, param::kFrameRate, time, v.frameRateChoice);
+    readDouble(params, param::kCustomFrameRate, time, v.customFrameRate);
     return v;
 }
 
 std::string timeTextLine(const host::ParamSet& params, int64_t frame, double frameRate) {
     const auto time = static_cast<double>(frame);
     const ClockValues values = timeValuesAt(params, time);
-    const ShownTime shown = computeShownTime(time, frameRate, values);
+    // As in a render: the rate "Frame Rate" names, else the timeline's.
+    const double chosen = explicitFrameRate(values.frameRateChoice, values.customFrameRate);
+    const ShownTime shown = computeShownTime(time, usableFrameRate(chosen) ? chosen : frameRate, values);
     const std::string format = values.digitalFormat == kFreeFormatIndex ? freeFormat(params) : std::string();
     const std::string text = wideToUtf8(buildTimeText(values.digitalFormat, shown, format));
     std::string line = joinText({std::to_string(frame), " "});

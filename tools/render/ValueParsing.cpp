@@ -83,6 +83,20 @@ std::optional<double> parseNumber(std::string_view text) {
     return value;
 }
 
+std::optional<double> parseRate(std::string_view text) {
+    const std::size_t slash = text.find('/');
+    if (slash == std::string_view::npos) {
+        return parseNumber(text);
+    }
+    const std::optional<double> numerator = parseNumber(text.substr(0, slash));
+    const std::optional<double> denominator = parseNumber(text.substr(slash + 1));
+    if (!numerator || !denominator || *denominator == 0.0) {
+        return std::nullopt;
+    }
+    const double rate = *numerator / *denominator;
+    return std::isfinite(rate) ? std::optional<double>(rate) : std::nullopt;
+}
+
 std::optional<int> parseWholeNumber(std::string_view text) {
     const std::optional<double> value = parseNumber(text);
     if (!value || std::trunc(*value) != *value) {

@@ -46,6 +46,9 @@ std::string inQuotes(std::string_view text);
 // A finite decimal number ("1", "-0.25", "1e3"); NaN and infinities are not
 // numbers here.
 std::optional<double> parseNumber(std::string_view text);
+// A number, or a ratio of two ("30000/1001", as FFmpeg writes frame rates)
+// with a divisor that is not 0.
+std::optional<double> parseRate(std::string_view text);
 // A number without a fraction, saturated to the int range.
 std::optional<int> parseWholeNumber(std::string_view text);
 // Decimal digits with an optional sign, within [-limit, limit].
