@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <string>
 #include <vector>
 
 namespace horavex::cli {
@@ -31,12 +32,24 @@ mode_t processUmask() {
     return mask;
 }
 
+// The longest file name the folder's file system takes.
+std::string::size_type longestName(const std::string& folder) {
+    const long longest = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    return longest > 0 ? static_cast<std::string::size_type>(longest) : std::string::size_type{255};
+}
+
 // ".name.XXXXXX" in the target's folder, so that the rename stays within one
-// file system.
+// file system; the name is shortened where that would make the temporary
+// name longer than the file system takes, so that any name it takes works.
 std::string temporaryPattern(const std::string& path) {
     const std::string::size_type slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    constexpr std::string::size_type kAdded = std::char_traits<char>::length("..XXXXXX");
+    const std::string::size_type longest = longestName(folder);
+    if (name.size() + kAdded > longest) {
+        name.resize(longest > kAdded ? longest - kAdded : 0);
+    }
     return folder + "." + name + ".XXXXXX";
 }
 

@@ -254,9 +254,16 @@ bool writePng(const std::string& path, const RgbaImage& image, std::string& erro
         return false;
     }
     static std::atomic<unsigned> counter{0};
-    const fs::path temporary = target.parent_path() / (L"." + target.filename().wstring() + L"." +
-                                                       std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                                       std::to_wstring(++counter) + L".tmp");
+    const std::wstring unique =
+        L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L".tmp";
+    // NTFS takes names of up to 255 UTF-16 units: a target name near that
+    // length is shortened in its temporary's name, never refused.
+    constexpr std::size_t kLongestName = 255;
+    std::wstring name = target.filename().wstring();
+    if (1 + name.size() + unique.size() > kLongestName) {
+        name.resize(kLongestName - 1 - unique.size());
+    }
+    const fs::path temporary = target.parent_path() / (L"." + name + unique);
     const std::string temporaryName = temporary.string();
     bool written = writeOnce(temporaryName, image, false, error);
     if (written && image.bitDepth == 16) {
