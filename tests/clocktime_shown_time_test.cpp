@@ -53,6 +53,19 @@ TEST(ShownTimeForward, RunsAtTheSpeedFactor) {
     EXPECT_EQ(shownAt(25, values), (Hms{10, 1, 0, 0}));
 }
 
+// Only the timecode formats take 29.97 as 30000/1001; every other format runs
+// at the rate exactly as the host gives it, as projects have always shown it.
+TEST(ShownTimeForward, OnlyTimecodeTakesTheExactNtscRate) {
+    ClockValues values = startingAt(0, 0, 0.0);
+    for (int format = 0; format < 14; ++format) {
+        values.digitalFormat = static_cast<int16_t>(format);
+        EXPECT_EQ(shownAt(29970, values, 29.97), (Hms{0, 16, 40, 0})) << format;
+    }
+    values.digitalFormat = 14;
+    // 29970 x 1001 / 30000 s is a millisecond short of 1000 s.
+    EXPECT_EQ(shownAt(29970, values, 29.97), (Hms{0, 16, 39, 999}));
+}
+
 TEST(ShownTimeForward, NegativeSpeedFactorSlowsDownWithoutReversing) {
     ClockValues values = startingAt(10, 0, 0.0);
     values.speedFactor = -2.0;

@@ -35,6 +35,9 @@ TEST(TimecodeRate, RatesAreRecognisedAsExactRatios) {
         // Rates that cannot count frames.
         {0.0, {0, 1}},                {-25.0, {0, 1}},           {kNaN, {0, 1}},
         {kInf, {0, 1}},               {1000.5, {0, 1}},          {1e-9, {0, 1}},
+        // Near an NTSC rate but not one of its spellings: taken as written.
+        {23.96, {599, 25}},           {29.96, {749, 25}},        {59.93, {5993, 100}},
+        {23.99, {2399, 100}},         {119.87, {11987, 100}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(exactFrameRate(c.fps), c.expected) << c.fps;
