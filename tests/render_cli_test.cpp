@@ -739,6 +739,41 @@ TEST(RenderCliProgram, TextLinesFollowTheTimerModesAndTimecodes) {
     EXPECT_THAT(lines(drop.out), ElementsAre("1799 00:00:59;29", "1800 00:01:00;02"));
 }
 
+// The start is the first frame's label; each frame adds the whole frames
+// elapsed; a time of day wraps once at midnight; a countdown shows its zero.
+TEST(RenderCliProgram, TimecodeLabelsStartWhereTheyAreSet) {
+    auto run = [](std::vector<std::string> args) {
+        args.insert(args.begin(), "--text");
+        const RunResult r = runProgram(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return lines(r.out);
+    };
+    EXPECT_THAT(run({"--fps", "29.97", "--set", "Dig Clock Format=14", "--set", "Start Hour=10", "--frames", "0-1"}),
+                ElementsAre("0 10:00:00:00", "1 10:00:00:01"));
+    EXPECT_THAT(run({"--fps", "30000/1001", "--set", "Dig Clock Format=15", "--set", "Start Hour=10", "--frames",
+                     "0"}),
+                ElementsAre("0 10:00:00;00"));
+    EXPECT_THAT(run({"--fps", "29.97", "--set", "Dig Clock Format=15", "--set", "Start Hour=10", "--frames",
+                     "1800"}),
+                ElementsAre("1800 10:01:00;02"));
+    EXPECT_THAT(run({"--fps", "1", "--frames", "3", "--set", "Dig Clock Format=14", "--set", "Speed Factor=0.5",
+                     "--set", "Start Hour=2", "--set", "Start Second=59"}),
+                ElementsAre("3 02:01:00:00"));
+    EXPECT_THAT(run({"--fps", "29.97", "--set", "Dig Clock Format=14", "--set", "Start Hour=23", "--set",
+                     "Start Minute=59", "--set", "Start Second=59", "--frames", "29-30"}),
+                ElementsAre("29 23:59:59:29", "30 00:00:00:00"));
+    EXPECT_THAT(run({"--fps", "29.97", "--set", "Dig Clock Format=15", "--set", "Start Hour=23", "--set",
+                     "Start Minute=59", "--set", "Start Second=59", "--frames", "29-32"}),
+                ElementsAre("29 23:59:59;29", "30 00:00:00;00", "31 00:00:00;01", "32 00:00:00;02"));
+    EXPECT_THAT(run({"--fps", "29.97", "--set", "Dig Clock Format=15", "--set", "Mode=Countdown", "--set",
+                     "Duration Minutes=0", "--set", "Duration Seconds=1", "--set", "Show Overtime=on", "--frames",
+                     "29-31"}),
+                ElementsAre("29 00:00:00;01", "30 00:00:00;00", "31 -00:00:00;01"));
+    // "Frame Rate" replaces the timeline's rate.
+    EXPECT_THAT(run({"--fps", "25", "--set", "Frame Rate=30", "--set", "Dig Clock Format=14", "--frames", "60"}),
+                ElementsAre("60 00:00:02:00"));
+}
+
 TEST(RenderCliProgram, TextLinesFollowTheDigitalFormat) {
     const RunResult r = runProgram({"--text", "--set", "ClockChoice=Digital Clock", "--set", "Start Hour=10",
                                     "--fps", "25", "--frames", "0-25"});
