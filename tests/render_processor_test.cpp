@@ -524,6 +524,28 @@ TYPED_TEST(ProcessorRules, OutsideASmallerSourceTheOutputIsGenerated) {
     }
 }
 
+// A source whose rows are as long in memory as the output's but which ends
+// short of the output's right edge (padding after its last pixel): whole rows
+// must not be copied as one block, or the padding shows beside the source.
+TYPED_TEST(ProcessorRules, ASourceEndingShortOfTheOutputLeavesItsPaddingBehind) {
+    using T = Traits<TypeParam>;
+    const OfxRectI rect{0, 0, 8, 4};
+    const OfxRectI sourceRect{0, 0, 6, 4};
+    TestImage<TypeParam> sourceMemory(rect);  // two pixels of padding per row
+    sourceMemory.fillWith(T::pattern);
+    TestImage<TypeParam> output(rect);
+    typename T::Processor processor(AbortPoll{}, false, OfxRectI{0, 0, 0, 0}, OfxRGBAColourB{0, 0, 0, 0}, nullptr,
+                                    sourceMemory.data(), sourceRect, sourceMemory.rowBytes(), output.data(),
+                                    output.bounds(), output.rowBytes(), 0, rect);
+    processor.run();
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            const TypeParam expected = rectContains(sourceRect, x, y) ? T::pattern(x, y) : TypeParam{};
+            EXPECT_EQ(output.get(x, y), expected) << x << "," << y;
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Where the drawing lands, and which memory is touched.
 
