@@ -218,6 +218,29 @@ TEST(RenderReuse, AHostThatMakesAnInstanceForEveryFrameStillDrawsTheClockOncePer
     }
 }
 
+// The analogue clock an hour (or a minute) later has the same seconds: only
+// its hour (minute) hand tells the two apart, and the kept clock must not be
+// served for it.
+TEST(RenderReuse, AnAnalogueClockAWholeHourOrMinuteLaterIsDrawnAfresh) {
+    const WindowCase c{kOfxImageEffectContextGenerator, kOfxBitDepthByte, 0, 0};
+    for (const double later : {90000.0, 1500.0}) {
+        SCOPED_TRACE(later);
+        FrameImages images;
+        PluginSession session = clockSession(c, images);
+        ASSERT_EQ(session.effect->render(0.0, kFrame), kOfxStatOK);
+        const std::vector<std::byte> first = bytesOf(*images.output);
+        ASSERT_EQ(session.effect->render(later, kFrame), kOfxStatOK);
+        const std::vector<std::byte> jumped = bytesOf(*images.output);
+        session = PluginSession{};
+
+        FrameImages freshImages;
+        PluginSession fresh = clockSession(c, freshImages);
+        ASSERT_EQ(fresh.effect->render(later, kFrame), kOfxStatOK);
+        EXPECT_TRUE(bytesOf(*freshImages.output) == jumped);
+        EXPECT_FALSE(jumped == first);
+    }
+}
+
 TEST(RenderReuse, EveryInputThatDecidesTheClockDrawsItAgain) {
     struct Change {
         const char* what;
