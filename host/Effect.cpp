@@ -85,7 +85,21 @@ OfxRectD Effect::projectRegion() const {
 // Spatial parameters whose defaults the plug-in gave as fractions start at
 // those fractions of the project, in canonical coordinates: sizes scale by the
 // project size, absolute positions move by its offset too.
-void Effect::denormaliseDefaults() {
+void Effect::setProjectRegion(OfxRectD region) {
+    const EffectConfig before = config_;
+    config_.projectOffset = {region.x1, region.y1};
+    config_.projectSize = {region.x2 - region.x1, region.y2 - region.y1};
+    if (!imitatesMlt()) {
+        PropertySet& props = instance_->props();
+        props.defineDouble(kProjectSize, {config_.projectSize.x, config_.projectSize.y});
+        props.defineDouble(kProjectOffset, {config_.projectOffset.x, config_.projectOffset.y});
+        props.defineDouble(kProjectExtent, {region.x2, region.y2});
+    }
+    for (Clip* clip : instance_->clips()) clip->setProjectRegion(region);
+    if (!imitatesMlt()) denormaliseDefaults(&before);
+}
+
+void Effect::denormaliseDefaults(const EffectConfig* onlyIfAt) {
     for (Param* p : instance_->params().list()) {
         const PropertySet& props = p->props();
         if (p->info().kind != ParamValueKind::Double || !props.has(kOfxParamPropDefaultCoordinateSystem) ||
@@ -95,21 +109,27 @@ void Effect::denormaliseDefaults() {
         }
         const std::string doubleType = props.getString(kOfxParamPropDoubleType);
         const bool absolute = doubleType.find("Absolute") != std::string::npos;
-        std::vector<double> values = p->numbersAt(0.0);
-        if (doubleType == "OfxParamDoubleTypeXY" || doubleType == "OfxParamDoubleTypeXYAbsolute") {
-            if (values.size() != 2) continue;
-            values[0] = values[0] * config_.projectSize.x + (absolute ? config_.projectOffset.x : 0.0);
-            values[1] = values[1] * config_.projectSize.y + (absolute ? config_.projectOffset.y : 0.0);
-        } else if (doubleType == "OfxParamDoubleTypeX" || doubleType == "OfxParamDoubleTypeXAbsolute") {
-            if (values.size() != 1) continue;
-            values[0] = values[0] * config_.projectSize.x + (absolute ? config_.projectOffset.x : 0.0);
-        } else if (doubleType == "OfxParamDoubleTypeY" || doubleType == "OfxParamDoubleTypeYAbsolute") {
-            if (values.size() != 1) continue;
-            values[0] = values[0] * config_.projectSize.y + (absolute ? config_.projectOffset.y : 0.0);
-        } else {
-            continue;
-        }
-        p->setDoubleN(values);
+        const std::vector<double> defaults = props.getDoubles(kOfxParamPropDefault);
+        auto inProject = [&](const EffectConfig& c) {
+            std::vector<double> values = defaults;
+            const bool x = doubleType.find("XY") != std::string::npos || doubleType.find("TypeX") != std::string::npos;
+            const bool y = doubleType.find("XY") != std::string::npos || doubleType.find("TypeY") != std::string::npos;
+            if (x && !values.empty()) {
+                values[0] = values[0] * c.projectSize.x + (absolute ? c.projectOffset.x : 0.0);
+            }
+            if (y && values.size() == (x ? 2u : 1u)) {
+                double& v = values.back();
+                v = v * c.projectSize.y + (absolute ? c.projectOffset.y : 0.0);
+            }
+            return values;
+        };
+        const bool known = doubleType == "OfxParamDoubleTypeXY" || doubleType == "OfxParamDoubleTypeXYAbsolute" ||
+                           doubleType == "OfxParamDoubleTypeX" || doubleType == "OfxParamDoubleTypeXAbsolute" ||
+                           doubleType == "OfxParamDoubleTypeY" || doubleType == "OfxParamDoubleTypeYAbsolute";
+        const bool xy = doubleType.find("XY") != std::string::npos;
+        if (!known || defaults.size() != (xy ? 2u : 1u)) continue;
+        if (onlyIfAt != nullptr && p->numbersAt(0.0) != inProject(*onlyIfAt)) continue;
+        p->setDoubleN(inProject(config_));
     }
 }
 

@@ -30,6 +30,9 @@ struct EffectConfig {
     OfxPointD projectOffset{0.0, 0.0};
     double duration = 100.0;
     bool interactive = false;
+    // attachFrame (tests/support) makes the project the attached frame's
+    // region; false keeps the project given here.
+    bool projectFollowsFrame = true;
 };
 
 struct RenderArgs {
@@ -98,6 +101,12 @@ public:
     void setSpatialFraction(std::string_view name, double x, double y);
     // The project rectangle the host works with, canonical coordinates.
     OfxRectD projectRegion() const;
+    const EffectConfig& config() const { return config_; }
+    // Moves the project to `region` (canonical coordinates): the effect's
+    // project properties and its clips' project region follow, and spatial
+    // parameters still at their defaults move with it, as a host's would
+    // when its project format changes.
+    void setProjectRegion(OfxRectD region);
 
     OfxStatus create();
     OfxStatus destroy();
@@ -142,7 +151,10 @@ public:
 private:
     PropertySet makeArgs(const char* action, bool in) const;
     bool imitatesMlt() const;
-    void denormaliseDefaults();
+    // Spatial parameters with normalised defaults start at those fractions of
+    // the project. With `onlyIfAt`, only those still at their defaults in that
+    // (earlier) project move.
+    void denormaliseDefaults(const EffectConfig* onlyIfAt = nullptr);
 
     Host& host_;
     EffectConfig config_;

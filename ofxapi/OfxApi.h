@@ -167,6 +167,11 @@ inline constexpr OfxStatus kOfxStatErrValue = 11;
 inline constexpr OfxStatus kOfxStatReplyYes = 12;
 inline constexpr OfxStatus kOfxStatReplyNo = 13;
 inline constexpr OfxStatus kOfxStatReplyDefault = 14;
+
+// The corners of the "infinite" region of definition (an unbounded
+// generator's).
+inline constexpr int kOfxFlagInfiniteMin = -2147483647 - 1;
+inline constexpr int kOfxFlagInfiniteMax = 2147483647;
 inline constexpr OfxStatus kOfxStatErrImageFormat = 1000;
 
 inline constexpr int kOfxImageEffectPluginApiVersion = 1;

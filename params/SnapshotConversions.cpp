@@ -11,8 +11,17 @@ namespace horavex {
 namespace {
 
 // Whole percent, kept as a double; NaN (a host's broken value) counts as 0.
+// A value that is a whole percent but for the rounding of its product (0.29 x
+// 100 is 28.999999999999996) is that percent: a value typed exactly keeps it.
 double wholePercent(double value) {
-    return std::isnan(value) ? 0.0 : std::trunc(value);
+    if (std::isnan(value)) {
+        return 0.0;
+    }
+    const double nearest = std::nearbyint(value);
+    if (std::abs(value - nearest) <= 1e-9 * std::max(1.0, std::abs(value))) {
+        return nearest;
+    }
+    return std::trunc(value);
 }
 
 }  // namespace

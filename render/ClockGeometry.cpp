@@ -76,4 +76,23 @@ OfxRectI frameInPixels(const OfxRectD& region, double scaleX, double scaleY, dou
                     static_cast<int32_t>(y2)};
 }
 
+LayoutFrame chooseLayoutFrame(const OfxRectD* regionOfDefinition, const OfxRectD* project, const OfxRectI& imageBounds,
+                              double scaleX, double scaleY, double pixelAspectRatio) {
+    for (const OfxRectD* candidate : {regionOfDefinition, project}) {
+        if (candidate == nullptr) {
+            continue;
+        }
+        const OfxRectI pixels = frameInPixels(*candidate, scaleX, scaleY, pixelAspectRatio);
+        const int64_t width = int64_t{pixels.x2} - pixels.x1;
+        const int64_t height = int64_t{pixels.y2} - pixels.y1;
+        if (width > 0 && height > 0 && width <= kMaxLayoutSide && height <= kMaxLayoutSide) {
+            return LayoutFrame{*candidate, pixels};
+        }
+    }
+    const double sx = positiveOr1(pixelAspectRatio) / positiveOr1(scaleX);
+    const double sy = 1.0 / positiveOr1(scaleY);
+    return LayoutFrame{OfxRectD{imageBounds.x1 * sx, imageBounds.y1 * sy, imageBounds.x2 * sx, imageBounds.y2 * sy},
+                       imageBounds};
+}
+
 }  // namespace horavex

@@ -54,4 +54,24 @@ OfxRectI drawRectFromArea(const RectF& drawArea);
 // finite, non-empty rectangle or does not fit 32-bit pixel coordinates.
 OfxRectI frameInPixels(const OfxRectD& region, double scaleX, double scaleY, double pixelAspectRatio);
 
+// The longest side, in pixels, of a frame a clock is laid out on. A region
+// beyond it (the OFX "infinite" region among them) is taken as unbounded.
+inline constexpr int32_t kMaxLayoutSide = 16384;
+
+// The frame a clock is laid out on: canonical coordinates (what "Clock
+// Centre" is measured against) and the pixels of the images rendered.
+struct LayoutFrame {
+    OfxRectD canonical{0.0, 0.0, 0.0, 0.0};
+    OfxRectI pixels{0, 0, 0, 0};
+};
+
+// The first of the output's region of definition and the project rectangle
+// (both canonical; either may be missing) that is a finite, non-empty
+// rectangle of at most kMaxLayoutSide pixels a side at the render scale;
+// else the images' bounds, in canonical coordinates x * PAR / scaleX and
+// y / scaleY. A scale or ratio that is not a positive finite number counts
+// as 1.
+LayoutFrame chooseLayoutFrame(const OfxRectD* regionOfDefinition, const OfxRectD* project, const OfxRectI& imageBounds,
+                              double scaleX, double scaleY, double pixelAspectRatio);
+
 }  // namespace horavex

@@ -56,30 +56,40 @@ double clockFrameRate(const EffectRef& instance, const ClockInstanceData& record
     return usableFrameRate(chosen) ? chosen : readFrameRate(instance, record);
 }
 
-CentreMapping readCentreMapping(const EffectRef& instance, const HostImage& output, double pixelAspectRatio) {
-    CentreMapping mapping;
+RenderLayout readRenderLayout(const EffectRef& instance, const ClockInstanceData& record, double time,
+                              const PropertySetRef& renderArgs, const HostImage& output, double pixelAspectRatio) {
     const HostSuites& suites = instance.suites();
+    OfxRectD region{0.0, 0.0, 0.0, 0.0};
+    const bool regionKnown =
+        record.outputClip != nullptr && suites.imageEffectSuite->clipGetRegionOfDefinition != nullptr &&
+        suites.imageEffectSuite->clipGetRegionOfDefinition(record.outputClip, time, &region) == kOfxStatOK;
+
+    const PropertySetRef effect = instance.properties();
+    ProjectFrame project{effect.getDouble(kOfxImageEffectPropProjectOffset, 0, kMissing),
+                         effect.getDouble(kOfxImageEffectPropProjectOffset, 1, kMissing),
+                         effect.getDouble(kOfxImageEffectPropProjectSize, 0, kMissing),
+                         effect.getDouble(kOfxImageEffectPropProjectSize, 1, kMissing)};
+    if (!usableProjectFrame(project)) {
+        // Some hosts give the size but no offset: the project then starts at
+        // the origin.
+        project.x = 0.0;
+        project.y = 0.0;
+    }
+    const OfxRectD projectRect{project.x, project.y, project.x + project.width, project.y + project.height};
+    const bool projectKnown = usableProjectFrame(project);
+
+    RenderLayout layout;
+    layout.frame = chooseLayoutFrame(regionKnown ? &region : nullptr, projectKnown ? &projectRect : nullptr,
+                                     output.rect, renderArgs.getDouble(kOfxImageEffectPropRenderScale, 0, 1.0),
+                                     renderArgs.getDouble(kOfxImageEffectPropRenderScale, 1, 1.0), pixelAspectRatio);
     std::string hostName;
     if (suites.host != nullptr) {
         hostName = instance.wrap(suites.host->host).getString(kOfxPropName);
     }
-    mapping.units = spatialUnitsForHost(hostName);
-
-    const PropertySetRef effect = instance.properties();
-    const ProjectFrame project{effect.getDouble(kOfxImageEffectPropProjectOffset, 0, kMissing),
-                               effect.getDouble(kOfxImageEffectPropProjectOffset, 1, kMissing),
-                               effect.getDouble(kOfxImageEffectPropProjectSize, 0, kMissing),
-                               effect.getDouble(kOfxImageEffectPropProjectSize, 1, kMissing)};
-    if (usableProjectFrame(project)) {
-        mapping.frame = project;
-    } else {
-        // Some hosts give the size but no offset: the project then starts at
-        // the origin.
-        const ProjectFrame sizeOnly{0.0, 0.0, project.width, project.height};
-        mapping.frame =
-            usableProjectFrame(sizeOnly) ? sizeOnly : projectFrameFromImage(output.rect, pixelAspectRatio);
-    }
-    return mapping;
+    layout.centre.units = spatialUnitsForHost(hostName);
+    const OfxRectD& c = layout.frame.canonical;
+    layout.centre.frame = ProjectFrame{c.x1, c.y1, c.x2 - c.x1, c.y2 - c.y1};
+    return layout;
 }
 
 }  // namespace horavex

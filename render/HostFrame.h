@@ -4,6 +4,7 @@
 #pragma once
 
 #include "params/ClockCentre.h"
+#include "render/ClockGeometry.h"
 #include "shell/EffectAccess.h"
 #include "shell/ImageAccess.h"
 #include "shell/InstanceData.h"
@@ -21,10 +22,18 @@ double readFrameRate(const EffectRef& instance, const ClockInstanceData& record)
 // snapshot), else the host's (readFrameRate).
 double clockFrameRate(const EffectRef& instance, const ClockInstanceData& record);
 
-// The units "corner1" comes back in (by the host's "OfxPropName") and the
-// project rectangle canonical values are measured against: the effect's
-// project offset and size where the host gives them, else the output image's
-// bounds scaled by its pixel aspect ratio.
-CentreMapping readCentreMapping(const EffectRef& instance, const HostImage& output, double pixelAspectRatio);
+struct RenderLayout {
+    LayoutFrame frame;     // the frame the clock is laid out on
+    CentreMapping centre;  // how "corner1" is read against it
+};
+
+// The frame the clock is laid out on (chooseLayoutFrame: the output clip's
+// region of definition, else the effect's project, else the output image's
+// bounds) at the render call's scale, and how to read "corner1": in the
+// units the host hands it back in (by its "OfxPropName"), canonical values
+// measured against that frame, so that the clock sits on the canonical point
+// whatever the project, the region, the render scale or the window.
+RenderLayout readRenderLayout(const EffectRef& instance, const ClockInstanceData& record, double time,
+                              const PropertySetRef& renderArgs, const HostImage& output, double pixelAspectRatio);
 
 }  // namespace horavex

@@ -63,21 +63,6 @@ int32_t extent(int32_t low, int32_t high) {
     return static_cast<int32_t>(std::clamp<int64_t>(size, 0, std::numeric_limits<int32_t>::max()));
 }
 
-// The whole output frame in the pixels of the images rendered: the output
-// clip's region of definition, or, when the host cannot say, the output
-// image's bounds.
-OfxRectI outputFrame(const HostSuites& suites, OfxImageClipHandle outputClip,
-                     double time, const PropertySetRef& args, double pixelAspectRatio, const OfxRectI& imageBounds) {
-    OfxRectD region{0.0, 0.0, 0.0, 0.0};
-    const bool known = outputClip != nullptr &&
-                       suites.imageEffectSuite->clipGetRegionOfDefinition(outputClip, time, &region) == kOfxStatOK;
-    const OfxRectI frame = known ? frameInPixels(region, args.getDouble(kOfxImageEffectPropRenderScale, 0, 1.0),
-                                                 args.getDouble(kOfxImageEffectPropRenderScale, 1, 1.0),
-                                                 pixelAspectRatio)
-                                 : OfxRectI{0, 0, 0, 0};
-    return rectIsEmpty(frame) ? imageBounds : frame;
-}
-
 // The host is asked whether it is aborting once every this many rows of a
 // band: asking before every row was most of a frame's calls into the host.
 constexpr unsigned kRowsPerAbortQuestion = 32;
@@ -176,8 +161,9 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         instance.wrap(resources.output.imageProps).getDouble(kOfxImagePropPixelAspectRatio, 0, 1.0);
     // The clock is laid out on the whole frame, whatever part of it this
     // call renders, so that windows of one frame fit together.
-    const OfxRectI frame =
-        outputFrame(suites, record->outputClip, time, args, pixelAspectRatio, resources.output.rect);
+    const RenderLayout layout =
+        readRenderLayout(instance, *record, time, args, resources.output, pixelAspectRatio);
+    const OfxRectI frame = layout.frame.pixels;
     const int32_t frameWidth = extent(frame.x1, frame.x2);
     const int32_t frameHeight = extent(frame.y1, frame.y2);
 
@@ -197,7 +183,7 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         values.renderScaleX = 1.0;
         values.renderScaleY = 1.0;
         values.pixelAspectRatio = pixelAspectRatio;
-        values.centreMapping = readCentreMapping(instance, resources.output, values.pixelAspectRatio);
+        values.centreMapping = layout.centre;
         takeSnapshot(suites, *record, time);
 
         LogFont font{};

@@ -79,8 +79,8 @@ void setUpClock(Effect& e, const WindowCase& c, FrameImages& images) {
         fillPattern(*images.source, 5);
     }
     e.param("ClockChoice").setInt(c.style);
-    // 35 % across and 60 % up a 1920x1080 project, in canonical coordinates.
-    e.param("corner1").setDoubleN({672.0, 648.0});
+    // 35 % across and 60 % up the frame.
+    e.setSpatialFraction("corner1", 0.35, 0.6);
     e.param("ClockSize").setDouble(0.6);
     e.param("Dig Clock Format").setInt(3);  // hh:mm:ss
     e.param("Start Hour").setInt(10);

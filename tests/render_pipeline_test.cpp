@@ -254,14 +254,37 @@ TEST(RenderResources, AWindowOfTheWholeIntegerRangeDrawsOnlyWhatLiesInTheImage) 
     EXPECT_TRUE(std::equal(exact.begin(), exact.end(), images.output->memory()));
 }
 
-TEST(RenderResources, AFrameTooLargeToDrawInReportsOutOfMemory) {
-    PluginSession session = loadEffect(kOfxImageEffectContextGenerator);
-    FrameImages images = attachFrame(*session.effect, imageSpec({0, 0, 4, 4}));
-    fillImage(*images.output, Rgba{0, 0, 1, 1});
-    session.effect->clip("Output").setRegionOfDefinition({0.0, 0.0, 2.0e9, 2.0e9});
-    EXPECT_EQ(session.effect->render(0.0, {0, 0, 4, 4}), kOfxStatErrMemory);
-    EXPECT_EQ(session.host->images().outstanding(), 0u);
-    EXPECT_EQ(countPixelsNot(*images.output, {0, 0, 4, 4}, Rgba{0, 0, 1, 1}), 0u);
+// Hosts give unbounded generators (and filters over them) the OFX "infinite"
+// region; a region far larger than the images is as good as unbounded. The
+// clock is then laid out on the project, or without one on the images.
+TEST(RenderResources, AnInfiniteOrHugeRegionIsLaidOutOnTheProjectOrTheImages) {
+    const OfxRectI bounds{0, 0, 64, 36};
+    const OfxRectD infinite{double{kOfxFlagInfiniteMin}, double{kOfxFlagInfiniteMin}, double{kOfxFlagInfiniteMax},
+                            double{kOfxFlagInfiniteMax}};
+    for (const bool mlt : {false, true}) {
+        SCOPED_TRACE(mlt);
+        const HostConfig host = mlt ? mltHostConfig() : HostConfig{};
+        for (const char* context : {kOfxImageEffectContextGenerator, kOfxImageEffectContextFilter}) {
+            SCOPED_TRACE(context);
+            PluginSession session = loadEffect(context, pluginBundlePath(), EffectConfig{}, host);
+            session.effect->param("ClockChoice").setInt(1);
+            FrameImages images = attachFrame(*session.effect, imageSpec(bounds));
+            if (images.source) fillImage(*images.source, Rgba{0, 0, 1, 1});
+            ASSERT_EQ(session.effect->render(0.0, bounds), kOfxStatOK);
+            const std::vector<std::byte> expected(images.output->memory(),
+                                                  images.output->memory() + images.output->memorySize());
+            EXPECT_GT(countPixelsNot(*images.output, bounds, images.source ? Rgba{0, 0, 1, 1} : Rgba{0, 0, 0, 0}),
+                      20u);
+            for (const OfxRectD& region : {infinite, OfxRectD{0.0, 0.0, 2.0e9, 2.0e9}, OfxRectD{0, 0, 1e6, 1e6}}) {
+                if (images.source) session.effect->clip("Source").setRegionOfDefinition(region);
+                session.effect->clip("Output").setRegionOfDefinition(region);
+                fillImage(*images.output, Rgba{1, 0, 0, 1});
+                EXPECT_EQ(session.effect->render(0.0, bounds), kOfxStatOK);
+                EXPECT_TRUE(std::equal(expected.begin(), expected.end(), images.output->memory()));
+                EXPECT_EQ(session.host->images().outstanding(), 0u);
+            }
+        }
+    }
 }
 
 TEST(RenderResources, AHugeWindowOverASmallFrameWritesOnlyTheImage) {

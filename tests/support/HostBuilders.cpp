@@ -82,6 +82,14 @@ FrameImages attachFrame(Effect& effect, const ImageSpec& format) {
     FrameImages images;
     if (Clip* source = effect.findClip(kOfxImageEffectSimpleSourceClipName)) images.source = source->attachImage(format);
     images.output = effect.clip(kOfxImageEffectOutputClipName).attachImage(format);
+    if (effect.config().projectFollowsFrame) {
+        // Pixel to canonical: x * PAR / scaleX, y / scaleY.
+        const double sx = format.renderScale.x > 0.0 ? format.renderScale.x : 1.0;
+        const double sy = format.renderScale.y > 0.0 ? format.renderScale.y : 1.0;
+        const double par = format.pixelAspectRatio > 0.0 ? format.pixelAspectRatio : 1.0;
+        const OfxRectI& b = format.bounds;
+        effect.setProjectRegion(OfxRectD{b.x1 * par / sx, b.y1 / sy, b.x2 * par / sx, b.y2 / sy});
+    }
     return images;
 }
 

@@ -63,7 +63,8 @@ struct FrameImages {
     std::shared_ptr<ImageBuffer> output;
 };
 // Attaches an image of `format` to "Output" and, when the effect has one, to
-// "Source".
+// "Source"; the project becomes the frame's region unless the effect's
+// config says otherwise (projectFollowsFrame).
 FrameImages attachFrame(Effect& effect, const ImageSpec& format);
 
 // RGBA pixels as normalised doubles: byte / 255, short / 65535, float as is.
