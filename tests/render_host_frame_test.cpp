@@ -250,5 +250,108 @@ INSTANTIATE_TEST_SUITE_P(
                       CentreCase{"analogueWideUpperLeft", 0, std::array<double, 2>{0.25, 0.75}, 2.0, 0.25, 0.75}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// "Clock Centre" is a canonical point: the clock sits on it in the output,
+// whatever the project, the region, the render scale, the pixels' shape or
+// the window. Each case names a point at whole percents of the frame the
+// clock is laid out on, so the clock's box centres on it to a pixel or two.
+struct PointCase {
+    const char* name;
+    OfxPointD projectOffset;
+    OfxPointD projectSize;   // {0, 0}: the host gives no project
+    OfxRectI imageBounds;    // the full frame's images, in pixels
+    OfxPointD renderScale;
+    double pixelAspectRatio;
+    OfxPointD point;         // canonical
+    int tiles;               // rendered as this many tiles, each image only its tile
+};
+
+OfxRectI clockBoxIn(const ImageBuffer& output, const OfxRectI& bounds) {
+    OfxRectI box{bounds.x2, bounds.y2, bounds.x1, bounds.y1};
+    for (int y = bounds.y1; y < bounds.y2; ++y) {
+        for (int x = bounds.x1; x < bounds.x2; ++x) {
+            const Rgba p = readPixel(output, x, y);
+            if (std::fabs(p.r - kSourceColour.r) + std::fabs(p.g - kSourceColour.g) +
+                    std::fabs(p.b - kSourceColour.b) > 0.05) {
+                box = {std::min(box.x1, x), std::min(box.y1, y), std::max(box.x2, x + 1), std::max(box.y2, y + 1)};
+            }
+        }
+    }
+    return box;
+}
+
+class ClockOnTheHostsPoint : public ::testing::TestWithParam<PointCase> {};
+
+TEST_P(ClockOnTheHostsPoint, CentresTheClockOnThePoint) {
+    const PointCase& c = GetParam();
+    EffectConfig config;
+    config.projectFollowsFrame = false;
+    config.pixelAspectRatio = c.pixelAspectRatio;
+    config.projectOffset = c.projectOffset;
+    config.projectSize = c.projectSize;
+    PluginSession s = session(false, config);
+    if (c.projectSize.x == 0.0) {
+        for (const char* name : {kOfxImageEffectPropProjectSize, kOfxImageEffectPropProjectOffset,
+                                 kOfxImageEffectPropProjectExtent}) {
+            s->properties().remove(name);
+        }
+    }
+    s->param("ClockChoice").setInt(0);
+    s->param("ClockSize").setDouble(0.2);
+    s->param("corner1").setDoubleN({c.point.x, c.point.y});
+    const OfxRectI& b = c.imageBounds;
+    // The output's region is the source's, the full frame at full size.
+    const OfxRectD region{b.x1 * c.pixelAspectRatio / c.renderScale.x, b.y1 / c.renderScale.y,
+                          b.x2 * c.pixelAspectRatio / c.renderScale.x, b.y2 / c.renderScale.y};
+    s->clip("Output").setRegionOfDefinition(region);
+    s->clip("Source").setRegionOfDefinition(region);
+    ImageSpec whole = imageSpec(b);
+    whole.renderScale = c.renderScale;
+    whole.pixelAspectRatio = c.pixelAspectRatio;
+    ImageBuffer frame(whole);
+    const int rows = (b.y2 - b.y1) / c.tiles;
+    for (int t = 0; t < c.tiles; ++t) {
+        const OfxRectI tile{b.x1, b.y1 + t * rows, b.x2, t + 1 == c.tiles ? b.y2 : b.y1 + (t + 1) * rows};
+        ImageSpec spec = whole;
+        spec.bounds = tile;
+        FrameImages images = attachFrame(*s, spec);
+        fillImage(*images.source, kSourceColour);
+        RenderArgs args{0.0, tile};
+        args.renderScale = c.renderScale;
+        ASSERT_EQ(s->render(args), kOfxStatOK);
+        for (int y = tile.y1; y < tile.y2; ++y) {
+            for (int x = tile.x1; x < tile.x2; ++x) writePixel(frame, x, y, readPixel(*images.output, x, y));
+        }
+    }
+    const OfxRectI box = clockBoxIn(frame, b);
+    ASSERT_LT(box.x1, box.x2) << "no clock in the frame";
+    // Back to canonical coordinates.
+    const double centreX = (box.x1 + box.x2) / 2.0 * c.pixelAspectRatio / c.renderScale.x;
+    const double centreY = (box.y1 + box.y2) / 2.0 / c.renderScale.y;
+    EXPECT_NEAR(centreX, c.point.x, 2.0 * c.pixelAspectRatio / c.renderScale.x);
+    EXPECT_NEAR(centreY, c.point.y, 2.0 / c.renderScale.y);
+    // The size is a fraction of the frame it is laid out on.
+    EXPECT_NEAR(box.y2 - box.y1, 0.2 * (b.y2 - b.y1), 2.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ClockOnTheHostsPoint,
+    ::testing::Values(
+        // A letterboxed project: offset 0,14 and 192x80 in a 192x108 frame.
+        PointCase{"letterbox", {0, 14}, {192, 80}, {0, 0, 192, 108}, {1, 1}, 1.0, {48, 27}, 1},
+        PointCase{"letterboxHigh", {0, 14}, {192, 80}, {0, 0, 192, 108}, {1, 1}, 1.0, {96, 81}, 1},
+        // A 64x36 source in a 192x108 project, and one larger than it.
+        PointCase{"smallSource", {0, 0}, {192, 108}, {0, 0, 64, 36}, {1, 1}, 1.0, {32, 9}, 1},
+        PointCase{"largeSource", {0, 0}, {64, 36}, {0, 0, 192, 108}, {1, 1}, 1.0, {144, 81}, 1},
+        // A source away from the origin.
+        PointCase{"offsetSource", {0, 0}, {192, 108}, {20, 30, 120, 130}, {1, 1}, 1.0, {45, 105}, 1},
+        PointCase{"halfScale", {0, 0}, {192, 108}, {0, 0, 96, 54}, {0.5, 0.5}, 1.0, {48, 81}, 1},
+        PointCase{"widePixels", {0, 0}, {384, 108}, {0, 0, 192, 108}, {1, 1}, 2.0, {96, 81}, 1},
+        PointCase{"wideHalfScale", {0, 0}, {384, 108}, {0, 0, 96, 54}, {0.5, 0.5}, 2.0, {288, 27}, 1},
+        // Without a project: the frame is the output's region at full size.
+        PointCase{"noProjectHalfScale", {0, 0}, {0, 0}, {0, 0, 96, 54}, {0.5, 0.5}, 1.0, {48, 81}, 1},
+        PointCase{"noProjectTiles", {0, 0}, {0, 0}, {0, 0, 192, 108}, {1, 1}, 1.0, {48, 81}, 2},
+        PointCase{"tilesAtHalfScale", {0, 0}, {192, 108}, {0, 0, 96, 54}, {0.5, 0.5}, 1.0, {144, 27}, 3}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace horavex::host::testing
