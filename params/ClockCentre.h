@@ -45,11 +45,6 @@ struct CentreMapping {
 // Every other host is taken to follow the standard.
 SpatialUnits spatialUnitsForHost(std::string_view hostName);
 
-// The project rectangle a host implies by an image: its pixel bounds, x scaled
-// by the pixel aspect ratio (canonical x = pixel x * PAR). A broken ratio
-// counts as 1.
-ProjectFrame projectFrameFromImage(OfxRectI bounds, double pixelAspectRatio);
-
 // A usable project rectangle has a finite offset and a finite, positive size.
 bool usableProjectFrame(const ProjectFrame& frame);
 

@@ -27,12 +27,23 @@ TEST(SnapshotConversions, CentreMovesInWholePercentFromTheTopLeft) {
     EXPECT_EQ(c.y, 25.0);
 }
 
-TEST(SnapshotConversions, BrokenAspectRatiosAndPositionsStayUsable) {
-    // A broken ratio counts as square pixels when the project is taken from
-    // the image.
-    for (double par : {0.0, -2.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
-        EXPECT_EQ(projectFrameFromImage({0, 0, 32, 18}, par).width, 32.0) << par;
+// A fraction typed exactly keeps its percent, though its product with 100 may
+// fall a hair below it (0.29 x 100 is 28.999999999999996).
+TEST(SnapshotConversions, TypedFractionsKeepTheirWholePercent) {
+    for (int percent = 0; percent <= 100; ++percent) {
+        const double fraction = percent / 100.0;
+        const CentrePercent centre = centrePercent({fraction, 1.0 - fraction}, 1.0, 1.0);
+        EXPECT_EQ(centre.x, percent) << fraction;
+        EXPECT_EQ(centre.y, percent) << fraction;
     }
+    EXPECT_NE(centrePercent({0.29, 0.5}, 1.0, 1.0).x, centrePercent({0.28, 0.5}, 1.0, 1.0).x);
+    EXPECT_NE(centrePercent({0.34, 0.5}, 1.0, 1.0).x, centrePercent({0.35, 0.5}, 1.0, 1.0).x);
+    // Below a whole percent by more than rounding, still the percent below.
+    EXPECT_EQ(centrePercent({0.28999, 0.5}, 1.0, 1.0).x, 28.0);
+    EXPECT_EQ(centrePercent({-0.29, 0.5}, 1.0, 1.0).x, -29.0);
+}
+
+TEST(SnapshotConversions, BrokenAspectRatiosAndPositionsStayUsable) {
     const CentrePercent c = centrePercent({std::nan(""), std::nan("")}, 1.0, 1.0);
     EXPECT_EQ(c.x, 0.0);
     EXPECT_EQ(c.y, 0.0);

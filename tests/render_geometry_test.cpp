@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <limits>
 
 #include "params/ClockValues.h"
@@ -214,6 +215,39 @@ TEST(FrameInPixels, CanonicalRegionToPixelsOfTheRenderedImages) {
         EXPECT_EQ(frame.x2, c.frame.x2);
         EXPECT_EQ(frame.y2, c.frame.y2);
     }
+}
+
+TEST(LayoutFrame, TheRegionThenTheProjectThenTheImagesCanonicalAtFullSize) {
+    const OfxRectD region{0, 0, 1920, 1080};
+    const OfxRectD project{0, 140, 1920, 940};
+    const OfxRectI tile{0, 0, 960, 270};
+    auto same = [](const OfxRectD& a, const OfxRectD& b) {
+        return a.x1 == b.x1 && a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2;
+    };
+    LayoutFrame f = chooseLayoutFrame(&region, &project, tile, 0.5, 0.5, 1.0);
+    EXPECT_TRUE(same(f.canonical, region));
+    EXPECT_EQ(f.pixels.x2, 960);
+    EXPECT_EQ(f.pixels.y2, 540);
+    // Unbounded regions give way to the project.
+    const OfxRectD infinite{double{kOfxFlagInfiniteMin}, double{kOfxFlagInfiniteMin}, double{kOfxFlagInfiniteMax},
+                            double{kOfxFlagInfiniteMax}};
+    for (const OfxRectD& unbounded : {infinite, OfxRectD{0, 0, 40000, 100}, OfxRectD{0, 0, 100, 1e300}}) {
+        f = chooseLayoutFrame(&unbounded, &project, tile, 1.0, 1.0, 1.0);
+        EXPECT_TRUE(same(f.canonical, project));
+        EXPECT_EQ(f.pixels.y1, 140);
+        EXPECT_EQ(f.pixels.y2, 940);
+    }
+    // The largest frame still counts.
+    const OfxRectD largest{0, 0, double{kMaxLayoutSide}, double{kMaxLayoutSide}};
+    EXPECT_TRUE(same(chooseLayoutFrame(&largest, nullptr, tile, 1.0, 1.0, 1.0).canonical, largest));
+    // Neither: the images, back in canonical coordinates (x times the ratio,
+    // both divided by the render scale).
+    f = chooseLayoutFrame(nullptr, nullptr, OfxRectI{10, 20, 110, 70}, 0.5, 0.25, 2.0);
+    EXPECT_TRUE(same(f.canonical, (OfxRectD{40, 80, 440, 280}))) << f.canonical.x1 << "," << f.canonical.x2;
+    EXPECT_EQ(f.pixels.x1, 10);
+    EXPECT_EQ(f.pixels.y2, 70);
+    f = chooseLayoutFrame(&infinite, nullptr, OfxRectI{0, 0, 64, 36}, std::nan(""), -1.0, 0.0);
+    EXPECT_TRUE(same(f.canonical, (OfxRectD{0, 0, 64, 36})));
 }
 
 }  // namespace
