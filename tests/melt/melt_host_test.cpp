@@ -127,11 +127,12 @@ class MeltRender : public MeltHost {
 protected:
     // Renders `frameCount` frames of 1280x720 at 25 fps with the filter and
     // its properties ("name=value" each, quoted here).
-    Frames render(const std::vector<std::string>& properties, int frameCount = 50, bool sixteenBit = false) {
+    Frames render(const std::vector<std::string>& properties, int frameCount = 50, bool sixteenBit = false,
+                  const std::string& profile = "atsc_720p_25") {
         const fs::path file = dir_ / "frames.raw";
         fs::remove(file);
         std::ostringstream args;
-        args << "-profile atsc_720p_25 " << quote(kSourceResource) << " out=" << frameCount - 1 << " -filter "
+        args << "-profile " << profile << " " << quote(kSourceResource) << " out=" << frameCount - 1 << " -filter "
              << kFilter;
         for (const std::string& p : properties) args << ' ' << quote(p);
         args << " -consumer " << quote("avformat:" + file.string()) << " f=rawvideo";
@@ -220,6 +221,75 @@ TEST_F(MeltRender, SixteenBitConsumerGetsARunningClockToo) {
     EXPECT_NEAR(box.x2, reference.x2, 2);
     EXPECT_NEAR(box.y1, reference.y1, 2);
     EXPECT_NEAR(box.y2, reference.y2, 2);
+}
+
+// The time texts, judged by pictures: a timecode frame must look exactly like
+// a free-format clock whose text is the label expected (the same face and
+// size, no conversion in the text).
+class MeltTimecode : public MeltRender {
+protected:
+    std::vector<std::uint8_t> frameBytes(const Frames& frames, std::size_t f) {
+        const std::size_t n = frames.frameBytes();
+        return {frames.data.begin() + static_cast<std::ptrdiff_t>(f * n),
+                frames.data.begin() + static_cast<std::ptrdiff_t>((f + 1) * n)};
+    }
+    std::vector<std::uint8_t> labelPicture(const std::string& label) {
+        const Frames text = render({"ClockChoice=Digital Clock", "Dig Clock Format=Free Format",
+                                    "Dig Clock Free Format=" + label},
+                                   1);
+        EXPECT_EQ(text.count(), 1u);
+        return frameBytes(text, 0);
+    }
+};
+
+// The rate named in "Frame Rate" runs the clock on the project's frames: two
+// seconds into a 30 fps project is frame 60, as frame 50 is at 25 fps with the
+// host's rate; frame 61 is a frame later.
+TEST_F(MeltTimecode, ThirtyFpsWithFrameRateShowsWhat25FpsFromHostShows) {
+    const std::vector<std::string> clock{"ClockChoice=Digital Clock", "Dig Clock Format=Timecode hh:mm:ss:ff"};
+    const Frames at25 = render(clock, 51);
+    ASSERT_EQ(at25.count(), 51u);
+    std::vector<std::string> named = clock;
+    named.push_back("Frame Rate=30");
+    const Frames at30 = render(named, 62, false, "atsc_720p_30");
+    ASSERT_EQ(at30.count(), 62u);
+    const std::vector<std::uint8_t> twoSeconds = frameBytes(at25, 50);
+    EXPECT_TRUE(frameBytes(at30, 60) == twoSeconds);
+    EXPECT_FALSE(frameBytes(at30, 61) == twoSeconds);
+    EXPECT_TRUE(twoSeconds == labelPicture("00:00:02:00"));
+    EXPECT_TRUE(frameBytes(at30, 61) == labelPicture("00:00:02:01"));
+    EXPECT_TRUE(frameBytes(at25, 1) == labelPicture("00:00:00:01"));
+}
+
+// At 29.97 the drop-frame count starts on the label set and skips ;00 and ;01
+// at the minute.
+TEST_F(MeltTimecode, DropFrameAt2997StartsAtItsStartLabel) {
+    const Frames frames = render({"ClockChoice=Digital Clock", "Dig Clock Format=Timecode drop-frame hh:mm:ss;ff",
+                                  "Frame Rate=29.97", "Start Hour=10", "Start Second=59"},
+                                 31, false, "atsc_720p_2997");
+    ASSERT_EQ(frames.count(), 31u);
+    EXPECT_TRUE(frameBytes(frames, 0) == labelPicture("10:00:59;00"));
+    EXPECT_TRUE(frameBytes(frames, 1) == labelPicture("10:00:59;01"));
+    EXPECT_TRUE(frameBytes(frames, 29) == labelPicture("10:00:59;29"));
+    EXPECT_TRUE(frameBytes(frames, 30) == labelPicture("10:01:00;02"));
+    // The plain count at 29.97 from 10:00:00 with the host's rate left alone
+    // would run at 25; named, frame 30 is one second in.
+    const Frames plain = render({"ClockChoice=Digital Clock", "Dig Clock Format=Timecode hh:mm:ss:ff",
+                                 "Frame Rate=29.97", "Start Hour=10"},
+                                31, false, "atsc_720p_2997");
+    ASSERT_EQ(plain.count(), 31u);
+    EXPECT_TRUE(frameBytes(plain, 0) == labelPicture("10:00:00:00"));
+    EXPECT_TRUE(frameBytes(plain, 30) == labelPicture("10:00:01:00"));
+}
+
+// "From Host" in a 25 fps project: melt gives no rate, so 25 is right there.
+TEST_F(MeltTimecode, TwentyFiveFpsFromHostCountsTheProjectsFrames) {
+    const Frames frames =
+        render({"ClockChoice=Digital Clock", "Dig Clock Format=Timecode hh:mm:ss:ff", "Start Hour=1"}, 26);
+    ASSERT_EQ(frames.count(), 26u);
+    EXPECT_TRUE(frameBytes(frames, 0) == labelPicture("01:00:00:00"));
+    EXPECT_TRUE(frameBytes(frames, 24) == labelPicture("01:00:00:24"));
+    EXPECT_TRUE(frameBytes(frames, 25) == labelPicture("01:00:01:00"));
 }
 
 }  // namespace
