@@ -72,7 +72,7 @@ Effect::Effect(Host& host, const ImageEffect& descriptor, const EffectConfig& co
         clip->setProjectRegion(project);
         instance_->addClip(std::move(clip));
     }
-    if (!imitatesMlt()) denormaliseDefaults();
+    if (!imitatesMlt() && !host_.config().rawNormalisedDefaults) denormaliseDefaults();
 }
 
 bool Effect::imitatesMlt() const { return host_.config().profile == HostProfile::Mlt; }
@@ -96,7 +96,7 @@ void Effect::setProjectRegion(OfxRectD region) {
         props.defineDouble(kProjectExtent, {region.x2, region.y2});
     }
     for (Clip* clip : instance_->clips()) clip->setProjectRegion(region);
-    if (!imitatesMlt()) denormaliseDefaults(&before);
+    if (!imitatesMlt() && !host_.config().rawNormalisedDefaults) denormaliseDefaults(&before);
 }
 
 void Effect::denormaliseDefaults(const EffectConfig* onlyIfAt) {

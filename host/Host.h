@@ -81,6 +81,10 @@ struct HostConfig {
     bool threaded = false;
     // multiThreadNumCPUs(); 0 means the machine's count.
     unsigned int cpuCount = 0;
+    // Ignores "OfxParamPropDefaultCoordinateSystem": spatial parameters
+    // declared with normalised defaults start at those raw fractions, while
+    // every value set later is canonical, as some hosts do.
+    bool rawNormalisedDefaults = false;
 };
 
 // A host that imitates MLT's OpenFX module, named "MLT" as that module is.

@@ -27,8 +27,15 @@ bool usableProjectFrame(const ProjectFrame& frame) {
            std::isfinite(frame.height) && frame.width > 0.0 && frame.height > 0.0;
 }
 
+bool looksLikeRawFraction(std::array<double, 2> value, const ProjectFrame& frame) {
+    auto inUnit = [](double v) { return v >= 0.0 && v <= 1.0; };
+    return inUnit(value[0]) && inUnit(value[1]) && frame.width >= kSmallestFrameForFractions &&
+           frame.height >= kSmallestFrameForFractions;
+}
+
 std::array<double, 2> centreFraction(std::array<double, 2> value, const CentreMapping& mapping) {
-    if (mapping.units == SpatialUnits::Fraction || !usableProjectFrame(mapping.frame)) {
+    if (mapping.units == SpatialUnits::Fraction || !usableProjectFrame(mapping.frame) ||
+        looksLikeRawFraction(value, mapping.frame)) {
         return value;
     }
     const ProjectFrame& f = mapping.frame;

@@ -48,10 +48,21 @@ SpatialUnits spatialUnitsForHost(std::string_view hostName);
 // A usable project rectangle has a finite offset and a finite, positive size.
 bool usableProjectFrame(const ProjectFrame& frame);
 
+// Canonical frames at least this large (both sides) read a centre within
+// 0..1 on both axes as a raw fraction.
+inline constexpr double kSmallestFrameForFractions = 16.0;
+
+// Some hosts hand back the normalised default (0.5, 0.5) unconverted,
+// whatever their name. A canonical point within 0..1 on both axes is the
+// bottom-left pixel of a frame, where nobody puts a clock's centre; in a
+// frame of some size such a value is taken as the fraction it almost
+// certainly is. Saved canonical values anywhere else keep their meaning.
+bool looksLikeRawFraction(std::array<double, 2> value, const ProjectFrame& frame);
+
 // "corner1"'s value as a fraction of the frame (x to the right, y upward).
 // Canonical values are measured against the mapping's frame; when that frame
-// is unusable the value is taken as a fraction, which is what it most likely
-// is then.
+// is unusable, or the value looks like a raw fraction, the value is taken as
+// a fraction.
 std::array<double, 2> centreFraction(std::array<double, 2> value, const CentreMapping& mapping);
 
 }  // namespace horavex

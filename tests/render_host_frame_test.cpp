@@ -353,5 +353,34 @@ INSTANTIATE_TEST_SUITE_P(
         PointCase{"tilesAtHalfScale", {0, 0}, {192, 108}, {0, 0, 96, 54}, {0.5, 0.5}, 1.0, {144, 27}, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A host that hands "corner1"'s normalised default back raw, whatever it is
+// called, shows the clock where a standard host does; canonical values set
+// later keep their meaning.
+TEST(RawNormalisedDefaults, AHostOfAnyNameCentresTheClockAtDefaults) {
+    auto frameIn = [](const HostConfig& host, std::optional<std::array<double, 2>> fraction) {
+        PluginSession s = loadEffect(kOfxImageEffectContextFilter, pluginBundlePath(), EffectConfig{}, host);
+        s->param("ClockSize").setDouble(0.3);
+        FrameImages images = attachFrame(*s, imageSpec(kFrame));
+        fillImage(*images.source, kSourceColour);
+        if (fraction) s->setSpatialFraction("corner1", (*fraction)[0], (*fraction)[1]);
+        EXPECT_EQ(s->render(0.0, kFrame), kOfxStatOK);
+        return std::make_pair(bytesOf(*images.output), s->param("corner1").numbersAt(0.0));
+    };
+    const auto standard = frameIn(HostConfig{}, std::nullopt);
+    EXPECT_EQ(standard.second, (std::vector<double>{96.0, 54.0}));
+    for (const char* name : {"Horavex in-tree host", "An Editor"}) {
+        SCOPED_TRACE(name);
+        HostConfig raw;
+        raw.name = name;
+        raw.rawNormalisedDefaults = true;
+        const auto atDefault = frameIn(raw, std::nullopt);
+        EXPECT_EQ(atDefault.second, (std::vector<double>{0.5, 0.5}));  // handed back raw indeed
+        EXPECT_EQ(atDefault.first, standard.first);
+        const auto placed = frameIn(raw, std::array<double, 2>{0.25, 0.75});
+        EXPECT_EQ(placed.second, (std::vector<double>{48.0, 81.0}));
+        EXPECT_EQ(placed.first, frameIn(HostConfig{}, std::array<double, 2>{0.25, 0.75}).first);
+    }
+}
+
 }  // namespace
 }  // namespace horavex::host::testing
