@@ -4,8 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#include "params/ClockValues.h"
-#include "render/ClockGeometry.h"
+#include "core/values/ClockValues.h"
+#include "core/compositing/ClockGeometry.h"
 #include "support/HostBuilders.h"
 
 namespace horavex {
