@@ -58,8 +58,6 @@ private:
     const HostSuites& suites_;
 };
 
-}
-
 }  // namespace
 
 OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPropertySetHandle) {
