@@ -19,12 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "host/PluginLibrary.h"
 #include "tools/render/Arguments.h"
+#include "tools/render/BundleLookup.h"
 #include "tools/render/HostParams.h"
 #include "tools/render/ParamPanel.h"
 #include "tools/render/RenderFrames.h"
 #include "tools/render/RenderSession.h"
 #include "tools/render/TimeTextLines.h"
+#include "tools/render/VersionReport.h"
 
 #include "common/Sanitizers.h"
 
@@ -75,6 +78,27 @@ bool wantsProgress(ProgressMode mode) {
     return isatty(STDERR_FILENO) == 1;
 }
 
+// The plug-in's line comes last: the program's own versions are worth
+// knowing most when the bundle does not load.
+int printVersions(const Options& options) {
+    writeStdout(programVersionLines());
+    if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+    const std::filesystem::path bundle = bundleToLoad(options);
+    std::optional<host::PluginLibrary> library;
+    try {
+        library.emplace(host::PluginLibrary::open(bundle));
+    } catch (const std::exception& e) {
+        throw CliError(kExitBundle, joinText({"cannot load the plug-in bundle: ", e.what()}));
+    }
+    const OfxPlugin* plugin = library->findPlugin(options.pluginId);
+    if (plugin == nullptr) {
+        throw CliError(kExitBundle, joinText({inQuotes(bundle.string()), " has no plug-in ", inQuotes(options.pluginId)}));
+    }
+    writeStdout(pluginVersionLine(*plugin, library->bundlePath()));
+    if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+    return kExitDone;
+}
+
 int run(const std::vector<std::string>& args) {
     const ParseResult parsed = parseArguments(args);
     if (!parsed.ok()) {
@@ -85,6 +109,7 @@ int run(const std::vector<std::string>& args) {
         writeStdout(usageText());
         return kExitDone;
     }
+    if (options.mode == Mode::Version) return printVersions(options);
 
     const Context context = options.resolvedContext();
     // The source decides the frame size, so it is read before anything else.
@@ -98,8 +123,7 @@ int run(const std::vector<std::string>& args) {
     config.projectSize = OfxPointD{size.width * options.pixelAspectRatio, static_cast<double>(size.height)};
     config.duration = static_cast<double>(options.frames.count());
     const PluginSession session =
-        openSession(options.bundle ? std::filesystem::path(*options.bundle) : defaultBundlePath(), options.pluginId,
-                    context, config);
+        openSession(bundleToLoad(options), options.pluginId, context, config);
 
     const std::string settingError =
         applySettings(session.effect->params(), options.settings, [&session](host::Param& param, double x, double y) {
@@ -120,6 +144,7 @@ int run(const std::vector<std::string>& args) {
             renderFrames(*session.effect, options, size, firstSource, wantsProgress(options.progress));
             break;
         case Mode::Help:
+        case Mode::Version:
             break;
     }
     if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
