@@ -51,7 +51,8 @@ while read -r path; do [ -e "$path" ] || echo "$path"; done < "$work/listed" > "
 installed=1
 dpkg -i "$deb" > "$work/dpkg" 2>&1 || fail "dpkg -i failed: $(cat "$work/dpkg")"
 
-lists_plugin || fail "melt does not list openfx.de.quandel.horavex with the package installed: $(cat "$work/filters")"
+lists_plugin || fail "melt does not list openfx.de.quandel.horavex with the package installed; its OpenFX filters:" \
+  "$(grep -i openfx "$work/filters" || echo none)"
 
 (cd "$work" && timeout 300 horavex-render --version > version) || fail "horavex-render --version failed"
 head -n 1 "$work/version" | grep -qxF "horavex-render $version" || fail "--version says: $(cat "$work/version")"
