@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "host/PluginLibrary.h"
 #include "tools/render/Arguments.h"
 #include "tools/render/BundleLookup.h"
 #include "tools/render/HostParams.h"
@@ -78,27 +77,6 @@ bool wantsProgress(ProgressMode mode) {
     return isatty(STDERR_FILENO) == 1;
 }
 
-// The plug-in's line comes last: the program's own versions are worth
-// knowing most when the bundle does not load.
-int printVersions(const Options& options) {
-    writeStdout(programVersionLines());
-    if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
-    const std::filesystem::path bundle = bundleToLoad(options);
-    std::optional<host::PluginLibrary> library;
-    try {
-        library.emplace(host::PluginLibrary::open(bundle));
-    } catch (const std::exception& e) {
-        throw CliError(kExitBundle, joinText({"cannot load the plug-in bundle: ", e.what()}));
-    }
-    const OfxPlugin* plugin = library->findPlugin(options.pluginId);
-    if (plugin == nullptr) {
-        throw CliError(kExitBundle, joinText({inQuotes(bundle.string()), " has no plug-in ", inQuotes(options.pluginId)}));
-    }
-    writeStdout(pluginVersionLine(*plugin, library->bundlePath()));
-    if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
-    return kExitDone;
-}
-
 int run(const std::vector<std::string>& args) {
     const ParseResult parsed = parseArguments(args);
     if (!parsed.ok()) {
@@ -109,7 +87,15 @@ int run(const std::vector<std::string>& args) {
         writeStdout(usageText());
         return kExitDone;
     }
-    if (options.mode == Mode::Version) return printVersions(options);
+    if (options.mode == Mode::Version) {
+        // The program's own versions first: they are worth knowing most when
+        // the bundle does not load.
+        writeStdout(programVersionLines());
+        if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+        writeStdout(pluginVersionLine(options));
+        if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+        return kExitDone;
+    }
 
     const Context context = options.resolvedContext();
     // The source decides the frame size, so it is read before anything else.

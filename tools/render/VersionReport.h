@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ofxapi/OfxApi.h"
+#include "tools/render/Arguments.h"
 
 namespace horavex::cli {
 
@@ -19,5 +20,10 @@ std::string programVersionLines();
 
 // "plug-in: de.quandel.horavex version 1.0 in /usr/OFX/Plugins/Horavex.ofx.bundle\n"
 std::string pluginVersionLine(const OfxPlugin& plugin, const std::filesystem::path& bundle);
+
+// The line above for the plug-in of --plugin in the bundle to load (without
+// calling into the plug-in); throws CliError (kExitBundle) when the bundle
+// does not load or lacks the plug-in.
+std::string pluginVersionLine(const Options& options);
 
 }  // namespace horavex::cli
