@@ -3,7 +3,7 @@
 #include <exception>
 #include <optional>
 
-#include "drawing/LibraryVersions.h"
+#include "core/drawing/LibraryVersions.h"
 #include "host/PluginLibrary.h"
 #include "tools/render/BundleLookup.h"
 #include "tools/render/RenderSession.h"
