@@ -20,11 +20,13 @@
 #include <vector>
 
 #include "tools/render/Arguments.h"
+#include "tools/render/BundleLookup.h"
 #include "tools/render/HostParams.h"
 #include "tools/render/ParamPanel.h"
 #include "tools/render/RenderFrames.h"
 #include "tools/render/RenderSession.h"
 #include "tools/render/TimeTextLines.h"
+#include "tools/render/VersionReport.h"
 
 #include "common/Sanitizers.h"
 
@@ -85,6 +87,15 @@ int run(const std::vector<std::string>& args) {
         writeStdout(usageText());
         return kExitDone;
     }
+    if (options.mode == Mode::Version) {
+        // The program's own versions first: they are worth knowing most when
+        // the bundle does not load.
+        writeStdout(programVersionLines());
+        if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+        writeStdout(pluginVersionLine(options));
+        if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+        return kExitDone;
+    }
 
     const Context context = options.resolvedContext();
     // The source decides the frame size, so it is read before anything else.
@@ -98,8 +109,7 @@ int run(const std::vector<std::string>& args) {
     config.projectSize = OfxPointD{size.width * options.pixelAspectRatio, static_cast<double>(size.height)};
     config.duration = static_cast<double>(options.frames.count());
     const PluginSession session =
-        openSession(options.bundle ? std::filesystem::path(*options.bundle) : defaultBundlePath(), options.pluginId,
-                    context, config);
+        openSession(bundleToLoad(options), options.pluginId, context, config);
 
     const std::string settingError =
         applySettings(session.effect->params(), options.settings, [&session](host::Param& param, double x, double y) {
@@ -120,6 +130,7 @@ int run(const std::vector<std::string>& args) {
             renderFrames(*session.effect, options, size, firstSource, wantsProgress(options.progress));
             break;
         case Mode::Help:
+        case Mode::Version:
             break;
     }
     if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
