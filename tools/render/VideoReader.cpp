@@ -55,8 +55,12 @@ VideoReader::VideoReader(const std::string& path, std::optional<FrameRange> sele
             const AVCodecParameters* parameters = format_->streams[i]->codecpar;
             if (parameters->codec_type != AVMEDIA_TYPE_VIDEO) continue;
             found = true;
-            fail(joinText({"its video codec ", avcodec_get_name(parameters->codec_id),
-                           " cannot be decoded here"}));
+            if (parameters->codec_id == AV_CODEC_ID_NONE) {
+                char tag[AV_FOURCC_MAX_STRING_SIZE] = {};
+                av_fourcc_make_string(tag, parameters->codec_tag);
+                fail(joinText({"its video codec (", tag, ") is unknown to FFmpeg's libraries"}));
+            }
+            fail(joinText({"its video codec ", avcodec_get_name(parameters->codec_id), " cannot be decoded here"}));
         }
         if (!found) fail("it has no video stream");
     }
