@@ -1,0 +1,334 @@
+// VideoWriter through horavex-render: a clip with the clock burnt in keeps
+// the source's frame count, exact rate, audio packets, creation time and
+// timecode; its clock matches the PNG render and the rest the source; the
+// generator's .mov keeps alpha; --codec and --codec-option choose otherwise;
+// and a failed or interrupted run leaves the target as it was.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/Processes.h"
+#include "tools/render/PngIo.h"
+
+namespace horavex::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using horavex::testing::ffmpeg;
+using horavex::testing::ffprobe;
+using horavex::testing::ProcessResult;
+using horavex::testing::ProcessSetup;
+using horavex::testing::runRender;
+using horavex::testing::ScratchDir;
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// One value of the first stream of `kind` ("v:0", "a:0"), by ffprobe.
+std::string streamValue(const std::string& file, const std::string& stream, const std::string& entry) {
+    std::string value = ffprobe({"-select_streams", stream, "-show_entries", entry, "-of", "default=nw=1:nk=1", file});
+    while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+    return value;
+}
+
+// The frames a decoder finds in the file, not what its header says.
+int countedFrames(const std::string& file) {
+    const std::string count = ffprobe({"-count_frames", "-select_streams", "v:0", "-show_entries",
+                                       "stream=nb_read_frames", "-of", "default=nw=1:nk=1", file});
+    return count.empty() ? -1 : std::stoi(count);
+}
+
+// The audio stream's packets: their data, and their times when `withTimes`
+// (side data, which containers keep in their own ways, left out).
+std::vector<std::string> audioPackets(const std::string& file, bool withTimes) {
+    std::stringstream lines(ffprobe({"-select_streams", "a:0", "-show_packets", "-show_data", "-show_entries",
+                                     "packet=pts,duration,data", "-of", "flat", file}));
+    const std::regex field(withTimes ? R"(^packets\.packet\.\d+\.(data|pts|duration)=.*)"
+                                     : R"(^packets\.packet\.\d+\.data=.*)");
+    std::vector<std::string> packets;
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (std::regex_match(line, field)) packets.push_back(line);
+    }
+    return packets;
+}
+
+RgbaImage picture(const std::string& path) {
+    RgbaImage image;
+    std::string error;
+    EXPECT_TRUE(readPng(path, image, error)) << path << ": " << error;
+    return image;
+}
+
+// Frame `n` of a video as an 8-bit RGBA PNG.
+RgbaImage videoFrame(const std::string& video, int n, const std::string& png) {
+    // Chroma interpolated over the whole width, as horavex-render does.
+    ffmpeg({"-sws_flags", "bicubic+accurate_rnd+full_chroma_int", "-i", video, "-vf", "select=eq(n\\," + std::to_string(n) + ")", "-frames:v", "1", "-pix_fmt", "rgba", png});
+    return picture(png);
+}
+
+struct Rect {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // x2, y2 exclusive
+    bool contains(int x, int y) const { return x >= x1 && x < x2 && y >= y1 && y < y2; }
+    bool empty() const { return x2 <= x1 || y2 <= y1; }
+};
+
+// The box around every pixel where two pictures differ by more than `by`.
+Rect differingBox(const RgbaImage& a, const RgbaImage& b, int by) {
+    Rect box{a.width, a.height, 0, 0};
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < a.width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                if (std::abs(int{a.pixel(x, y)[c]} - int{b.pixel(x, y)[c]}) > by) {
+                    box = Rect{std::min(box.x1, x), std::min(box.y1, y), std::max(box.x2, x + 1), std::max(box.y2, y + 1)};
+                }
+            }
+        }
+    }
+    return box;
+}
+
+double luma(const uint16_t* rgb) { return 0.299 * rgb[0] + 0.587 * rgb[1] + 0.114 * rgb[2]; }
+
+// PSNR of the luma, as video quality is measured, inside `box` or outside it.
+double psnr(const RgbaImage& a, const RgbaImage& b, const Rect& box, bool inside) {
+    double squares = 0.0;
+    long count = 0;
+    for (int y = 0; y < a.height; ++y) {
+        for (int x = 0; x < a.width; ++x) {
+            if (box.contains(x, y) != inside) continue;
+            const double d = luma(a.pixel(x, y)) - luma(b.pixel(x, y));
+            squares += d * d;
+            ++count;
+        }
+    }
+    if (count == 0 || squares == 0.0) return 99.0;
+    return 10.0 * std::log10(255.0 * 255.0 / (squares / static_cast<double>(count)));
+}
+
+const std::vector<std::string> kDigital{"--set", "ClockChoice=Digital Clock"};
+
+std::vector<std::string> concat(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class VideoWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // One second of moving gradients, 320x240 at 30000/1001, with AAC
+        // audio, a creation time and a drop-frame timecode.
+        ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "gradients=size=320x240:rate=30000/1001:duration=1:speed=0.05", "-f", "lavfi",
+                            "-i", "sine=frequency=440:duration=1", "-c:v", "libx264", "-preset", "ultrafast", "-c:a",
+                            "aac", "-metadata", "creation_time=2024-05-01T10:00:00.000000Z", "-timecode",
+                            "10:00:00;00", clip()}));
+    }
+    std::string clip() const { return dir_ / "clip.mp4"; }
+
+    ScratchDir dir_;
+};
+
+TEST_F(VideoWriterTest, KeepsFrameCountExactRateAudioAndMetadata) {
+    for (const std::string name : {"out.mp4", "out.mov", "out.mkv"}) {
+        const std::string out = dir_ / name;
+        const ProcessResult run = runRender(concat({"--source", clip(), "--out", out}, kDigital));
+        ASSERT_EQ(run.exitCode, 0) << name << ": " << run.err;
+        EXPECT_EQ(run.err, "") << name;
+        EXPECT_EQ(countedFrames(out), 30) << name;
+        EXPECT_EQ(streamValue(out, "v:0", "stream=r_frame_rate"), "30000/1001") << name;
+        EXPECT_EQ(streamValue(out, "v:0", "stream=codec_name"), "h264") << name;
+        EXPECT_EQ(streamValue(out, "v:0", "stream=pix_fmt"), "yuv420p") << name;
+        EXPECT_EQ(streamValue(out, "a:0", "stream=codec_name"), "aac") << name;
+        // Matroska counts milliseconds, so only the data must be the same
+        // there; MP4 and MOV keep the times to the tick.
+        const bool exactTimes = name != std::string("out.mkv");
+        const std::vector<std::string> packets = audioPackets(clip(), exactTimes);
+        EXPECT_GT(packets.size(), 40u);
+        EXPECT_EQ(audioPackets(out, exactTimes), packets) << name;
+        EXPECT_THAT(ffprobe({"-show_entries", "format_tags=creation_time", "-of", "default=nw=1:nk=1", out}),
+                    HasSubstr("2024-05-01T10:00:00")) << name;
+        EXPECT_THAT(ffprobe({"-show_entries", "stream_tags=timecode:format_tags=timecode", "-of", "default=nw=1:nk=1",
+                             out}),
+                    HasSubstr("10:00:00;00")) << name;
+    }
+}
+
+TEST_F(VideoWriterTest, FramesPickAPartWithItsAudioAndTimecode) {
+    const std::string out = dir_ / "part.mp4";
+    const ProcessResult run = runRender(concat({"--source", clip(), "--frames", "15-29", "--out", out}, kDigital));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(countedFrames(out), 15);
+    // Half a second of 1024-sample AAC packets at 44.1 kHz, give or take one
+    // at each end.
+    const std::size_t count = audioPackets(out, false).size();
+    EXPECT_GE(count, 20u);
+    EXPECT_LE(count, 24u);
+    EXPECT_THAT(ffprobe({"-show_entries", "stream_tags=timecode", "-of", "default=nw=1:nk=1", out}),
+                HasSubstr("10:00:00;15"));
+}
+
+TEST_F(VideoWriterTest, TheClockMatchesItsPngRenderAndTheRestTheSource) {
+    // The same frame three ways: with the clock as PNG, without it as PNG,
+    // and with it in the video.
+    const std::string frame = "10";
+    ASSERT_EQ(runRender(concat({"--source", clip(), "--frames", frame, "--out", dir_ / "clock.png"}, kDigital))
+                  .exitCode,
+              0);
+    ASSERT_EQ(runRender({"--source", clip(), "--frames", frame, "--no-clock", "--out", dir_ / "plain.png"}).exitCode, 0);
+    ASSERT_EQ(runRender(concat({"--source", clip(), "--out", dir_ / "out.mp4"}, kDigital)).exitCode, 0);
+    const RgbaImage clock = picture(dir_ / "clock.png");
+    const RgbaImage plain = picture(dir_ / "plain.png");
+    const RgbaImage video = videoFrame(dir_ / "out.mp4", 10, dir_ / "video.png");
+    ASSERT_EQ(video.width, 320);
+    ASSERT_EQ(video.height, 240);
+
+    const Rect box = differingBox(clock, plain, 24);
+    ASSERT_FALSE(box.empty());
+    EXPECT_LT((box.x2 - box.x1) * (box.y2 - box.y1), 320 * 240 / 2);
+    EXPECT_GT(psnr(video, clock, box, true), 35.0);
+    EXPECT_GT(psnr(video, plain, box, false), 35.0);
+}
+
+TEST_F(VideoWriterTest, TheGeneratorsMovKeepsAlpha) {
+    const std::string out = dir_ / "clock.mov";
+    const ProcessResult run = runRender({"--size", "160x90", "--frames", "0-4", "--set", "ClockSize=0.5", "--out", out});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(streamValue(out, "v:0", "stream=codec_name"), "prores");
+    EXPECT_THAT(streamValue(out, "v:0", "stream=pix_fmt"), HasSubstr("yuva444p"));
+    EXPECT_EQ(countedFrames(out), 5);
+    const RgbaImage frame = videoFrame(out, 2, dir_ / "f.png");
+    EXPECT_EQ(frame.pixel(2, 2)[3], 0);
+    EXPECT_EQ(frame.pixel(80, 45)[3], 255);
+}
+
+TEST_F(VideoWriterTest, CodecAndOptionsChooseOtherwise) {
+    const std::string webm = dir_ / "clock.webm";
+    ASSERT_EQ(runRender({"--size", "64x48", "--frames", "0-2", "--out", webm}).exitCode, 0);
+    EXPECT_EQ(streamValue(webm, "v:0", "stream=codec_name"), "vp9");
+
+    const std::string mkv = dir_ / "clock.mkv";
+    const ProcessResult chosen = runRender({"--size", "64x48", "--frames", "0-2", "--codec", "libx264", "--codec-option",
+                                            "crf=30", "--codec-option", "preset=ultrafast", "--codec-option",
+                                            "pix_fmt=yuv444p", "--out", mkv});
+    ASSERT_EQ(chosen.exitCode, 0) << chosen.err;
+    EXPECT_EQ(streamValue(mkv, "v:0", "stream=pix_fmt"), "yuv444p");
+    // x264 writes its settings into the stream.
+    EXPECT_THAT(readBytes(mkv), HasSubstr("crf=30.0"));
+
+    const ProcessResult unknownOption =
+        runRender({"--size", "64x48", "--codec-option", "crunchiness=3", "--out", dir_ / "x.mp4"});
+    EXPECT_EQ(unknownOption.exitCode, 2);
+    EXPECT_THAT(unknownOption.err, HasSubstr("has no option \"crunchiness\""));
+    const ProcessResult unknownCodec = runRender({"--size", "64x48", "--codec", "nosuchcodec", "--out", dir_ / "x.mp4"});
+    EXPECT_EQ(unknownCodec.exitCode, 2);
+    EXPECT_THAT(unknownCodec.err, HasSubstr("no video encoder \"nosuchcodec\""));
+    const ProcessResult notForPng = runRender({"--codec", "libx264", "--out", dir_ / "x.png"});
+    EXPECT_EQ(notForPng.exitCode, 2);
+    EXPECT_THAT(dir_.names(), ElementsAre("clip.mp4", "clock.mkv", "clock.webm"));
+}
+
+TEST_F(VideoWriterTest, SizeScalesTheSourceAndSaysSo) {
+    const std::string out = dir_ / "small.mp4";
+    const ProcessResult run = runRender({"--source", clip(), "--size", "160x120", "--frames", "0-2", "--out", out});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("is 320x240; its frames are scaled to 160x120"));
+    EXPECT_EQ(streamValue(out, "v:0", "stream=width"), "160");
+}
+
+TEST_F(VideoWriterTest, BadOutputsFailWithExitCode4AndLeaveNothing) {
+    const ProcessResult odd = runRender({"--source", clip(), "--size", "161x121", "--out", dir_ / "odd.mp4"});
+    EXPECT_EQ(odd.exitCode, 4);
+    EXPECT_THAT(odd.err, HasSubstr("yuv420p video needs a width divisible by 2"));
+
+    const ProcessResult noFolder = runRender({"--source", clip(), "--out", dir_ / "missing/out.mp4"});
+    EXPECT_EQ(noFolder.exitCode, 4);
+    EXPECT_THAT(noFolder.err, HasSubstr("cannot write"));
+    const ProcessResult readOnly = runRender({"--source", clip(), "--out", "/proc/horavex-out.mp4"});
+    EXPECT_EQ(readOnly.exitCode, 4);
+    if (geteuid() != 0) {
+        fs::create_directory(dir_.path() / "locked");
+        chmod((dir_ / "locked").c_str(), 0555);
+        const ProcessResult locked = runRender({"--source", clip(), "--out", dir_ / "locked/out.mp4"});
+        EXPECT_EQ(locked.exitCode, 4);
+        EXPECT_THAT(locked.err, HasSubstr("Permission denied"));
+        chmod((dir_ / "locked").c_str(), 0755);
+        fs::remove(dir_.path() / "locked");
+    }
+    EXPECT_THAT(dir_.names(), ElementsAre("clip.mp4"));
+}
+
+TEST_F(VideoWriterTest, AFailedRunLeavesTheTargetAsItWas) {
+    const std::string target = dir_ / "out.mp4";
+    { std::ofstream(target) << "the old file"; }
+    // A source that breaks after its first frames.
+    const std::string good = readBytes(clip());
+    std::string broken = good;
+    for (std::size_t i = good.size() / 2; i < good.size(); ++i) broken[i] = static_cast<char>(i * 7);
+    { std::ofstream(dir_ / "broken.mp4", std::ios::binary) << broken; }
+    const ProcessResult decodeError = runRender({"--source", dir_ / "broken.mp4", "--out", target});
+    EXPECT_EQ(decodeError.exitCode, 4);
+    EXPECT_THAT(decodeError.err, HasSubstr("cannot read the source"));
+    EXPECT_EQ(readBytes(target), "the old file");
+
+    // A disk that fills up.
+    ProcessSetup small;
+    small.fileSizeLimit = 16 * 1024;
+    const ProcessResult full = runRender({"--source", clip(), "--out", target}, small);
+    EXPECT_EQ(full.exitCode, 4);
+    EXPECT_THAT(full.err, HasSubstr("cannot write"));
+    EXPECT_EQ(readBytes(target), "the old file");
+    EXPECT_THAT(dir_.names(), ElementsAre("broken.mp4", "clip.mp4", "out.mp4"));
+}
+
+TEST_F(VideoWriterTest, AnInterruptedRunLeavesTheTargetAsItWas) {
+    const std::string target = dir_ / "long.mp4";
+    const std::string program = std::string(HORAVEX_TOOLS_DIR) + "/horavex-render";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl(program.c_str(), program.c_str(), "--size", "320x240", "--frames", "0-100000", "--quiet", "--out",
+              target.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    // Interrupted once the temporary file is there and growing.
+    bool started = false;
+    for (int i = 0; i < 600 && !started; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (const std::string& name : dir_.names()) {
+            if (name.rfind(".long.mp4.", 0) == 0 && fs::file_size(dir_.path() / name) > 0) started = true;
+        }
+    }
+    EXPECT_TRUE(started);
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    if (WIFSIGNALED(status)) {
+        EXPECT_EQ(WTERMSIG(status), SIGINT);
+    }
+    EXPECT_THAT(dir_.names(), ElementsAre("clip.mp4"));
+}
+
+}  // namespace
+}  // namespace horavex::cli
