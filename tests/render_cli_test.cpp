@@ -26,6 +26,7 @@
 #include "host/Host.h"
 #include "params/ParamNames.h"
 #include "tools/render/Arguments.h"
+#include "tools/render/FrameEndpoints.h"
 #include "tools/render/ParamPanel.h"
 #include "tools/render/ParamValues.h"
 #include "tools/render/PixelTransfer.h"
@@ -995,7 +996,11 @@ TEST(RenderCliFrames, LongRunsKeepTheHostsBookkeepingFlat) {
     ASSERT_TRUE(parsed.ok()) << parsed.error;
     PluginSession session = openSession(HORAVEX_BUNDLE_PATH, parsed.options.pluginId,
                                          parsed.options.resolvedContext(), host::EffectConfig{});
-    renderFrames(*session.effect, parsed.options, FrameSize{32, 18}, std::nullopt, false);
+    const std::unique_ptr<FrameSource> source = openFrameSource(parsed.options);
+    const host::ImageSpec layout = frameLayout(FrameSize{32, 18}, PixelDepth::Byte, 1.0);
+    source->start(layout);
+    const std::unique_ptr<FrameSink> sink = openFrameSink(parsed.options, *source, layout, FrameRateRatio{25, 1});
+    renderFrames(*session.effect, parsed.options, layout, *source, *sink, false);
     EXPECT_TRUE(fs::exists(dir.path() / "f_0039.png"));
     EXPECT_EQ(session.host->calls().size(), 0u);
     EXPECT_LE(session.host->actions().size(), 2u);

@@ -24,6 +24,10 @@ bool startsLikePng(const std::string& path) {
     return in.read(head, sizeof head) && std::memcmp(head, kSignature, sizeof head) == 0;
 }
 
+bool hasPngExtension(const std::string& path) {
+    return path.size() >= 4 && toLower(std::string_view(path).substr(path.size() - 4)) == ".png";
+}
+
 }  // namespace
 
 bool videoSupported() {
@@ -37,7 +41,8 @@ bool videoSupported() {
 std::unique_ptr<FrameSource> openFrameSource(const Options& options) {
     if (readsRawStream(options)) return std::make_unique<RawStreamSource>(options, stdin);
 #ifdef HORAVEX_VIDEO
-    if (options.source && !hasFramePlaceholder(*options.source) && !startsLikePng(*options.source)) {
+    if (options.source && !hasFramePlaceholder(*options.source) && !hasPngExtension(*options.source) &&
+        !startsLikePng(*options.source)) {
         return std::make_unique<VideoReader>(*options.source,
                                              options.framesGiven ? std::optional<FrameRange>(options.frames)
                                                                  : std::nullopt);

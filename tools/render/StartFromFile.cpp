@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include "params/ParamNames.h"
+#include "tools/render/LibavHandles.h"
 #include "tools/render/RenderSession.h"
 
 namespace horavex::cli {
@@ -85,6 +86,7 @@ StartSettings startFromFile(const SourceInfo& info, const StartFromFile& how, bo
                             FrameRateRatio rate) {
     StartSettings start;
     if (!how.enabled) return start;
+    silenceLibav();
     const auto missing = [&](const std::string& what) {
         if (how.optional) {
             start.note = joinText({"the source has no ", what, "; the start is as set"});
