@@ -267,6 +267,7 @@ const char* ofxContextName(Context context) {
 
 std::string usageText() {
     return R"(Usage: horavex-render [options] --out PATTERN      render frames to PNG files
+       horavex-render [options] --out FILE.mp4     ... or to a video file
        horavex-render [options] --list-params       show the parameter set
        horavex-render [options] --text              print each frame's time text
 
@@ -280,21 +281,40 @@ Options:
   --context C           generator or filter (default: filter with --source,
                         else generator)
   --size WxH            frame size in pixels (default: the source's size, else
-                        1920x1080); each side 1 to 16384
+                        1920x1080); each side 1 to 16384. A video source is
+                        scaled to it
   --depth D             8, 16 or float pixels (default 8)
-  --frames A-B          the frames to render, or one frame N (default 0)
-  --fps R               frames per second of the timeline (default 25)
+  --frames A-B          the frames to render, or one frame N (default 0; with
+                        a video or raw source, all of its frames)
+  --fps R               frames per second of the timeline (default 25; a
+                        video source brings its own)
   --par P               pixel aspect ratio (default 1)
-  --source FILE.png     the filter context's source; #### in the name takes
-                        the frame number (default: a built-in test pattern)
+  --source FILE         the filter context's source: a video file (any that
+                        FFmpeg's libraries read), a PNG file, or a PNG pattern
+                        whose #### takes the frame number (default: a built-in
+                        test pattern)
+  --source -            raw frames on the standard input, as --out - writes
+                        them; needs --size
   --set "Name=value"    set a parameter by the name a host sees; repeatable.
                         Numbers; booleans on/off, true/false, 1/0; choices by
                         index or option label; RGBA as r,g,b,a; 2D as x,y;
                         strings as they are
+  --start-from-file[=utc][,optional]
+                        the start date and time from the video source's
+                        creation time (local time, or UTC), or for the
+                        timecode formats from its timecode; optional: a file
+                        without them keeps the start as set
   --out PATTERN         PNG files to write; #### becomes the frame number,
                         zero-padded to the number of #. 8-bit frames give
                         8-bit PNG, 16-bit and float frames 16-bit PNG.
                         Frames are encoded on all CPUs at once
+  --out FILE.mp4        a video: .mp4 and .mkv H.264, .webm VP9, .mov H.264
+                        or, in the generator context, ProRes 4444 with alpha.
+                        A video source's audio, creation time and timecode go
+                        along
+  --codec NAME          the video encoder instead (libx264, prores_ks, ...)
+  --codec-option K=V    an option of the encoder (crf=18, preset=fast,
+                        pix_fmt=yuv444p); repeatable
   --out -               a raw stream on the standard output instead: each
                         frame's straight RGBA pixels, rows from the top, 8
                         bits a sample for 8-bit frames, else 16 bits little
