@@ -496,6 +496,7 @@ TEST(RenderCliProgress, ShowsFramesSpeedAndTimeLeft) {
     EXPECT_EQ(formatProgress(0, 50, 0.0), "frame 0 of 50");
     EXPECT_EQ(formatProgress(10, 50, 2.0), "frame 10 of 50, 5.0 fps, 0:08 left");
     EXPECT_EQ(formatProgress(50, 50, 2.0), "frame 50 of 50, 25.0 fps, 0:00 left");
+    EXPECT_EQ(formatProgress(12, 0, 0.5), "frame 12, 24.0 fps");
     EXPECT_EQ(formatDuration(59.2), "1:00");
     EXPECT_EQ(formatDuration(3723), "1:02:03");
     EXPECT_EQ(formatDuration(-5), "0:00");

@@ -271,6 +271,9 @@ TEST_F(VideoWriterTest, SizeScalesTheSourceAndSaysSo) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_THAT(run.err, HasSubstr("is 320x240; its frames are scaled to 160x120"));
     EXPECT_EQ(streamValue(out, "v:0", "stream=width"), "160");
+    const ProcessResult rate = runRender({"--source", clip(), "--fps", "25", "--out", dir_ / "rate.mp4"});
+    EXPECT_EQ(rate.exitCode, 2);
+    EXPECT_THAT(rate.err, HasSubstr("the frame rate comes from the video source (30000/1001"));
 }
 
 TEST_F(VideoWriterTest, BadOutputsFailWithExitCode4AndLeaveNothing) {

@@ -17,6 +17,7 @@ namespace horavex::cli {
 
 namespace {
 
+#ifdef HORAVEX_VIDEO
 bool startsLikePng(const std::string& path) {
     static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::ifstream in(path, std::ios::binary);
@@ -27,6 +28,7 @@ bool startsLikePng(const std::string& path) {
 bool hasPngExtension(const std::string& path) {
     return path.size() >= 4 && toLower(std::string_view(path).substr(path.size() - 4)) == ".png";
 }
+#endif
 
 }  // namespace
 
@@ -73,6 +75,8 @@ std::unique_ptr<FrameSink> openFrameSink(const Options& options, FrameSource& so
         }
         return std::make_unique<VideoWriter>(video);
 #else
+        (void)layout;
+        (void)rate;
         throw CliError(kExitBadCommandLine,
                        joinText({"--out ", inQuotes(out), ": this build of ", kProgramName,
                                  " writes no video files (it has no FFmpeg); write PNG files or --out -"}));

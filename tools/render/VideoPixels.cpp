@@ -16,7 +16,10 @@ namespace horavex::cli {
 
 namespace {
 
-constexpr int kScaleFlags = SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
+// Chroma interpolated over the whole width. Exact rounding would cost a 1080p
+// frame some 30 ms on the way in (libswscale's fast converters refuse it)
+// for differences of a level.
+constexpr int kScaleFlags = SWS_BICUBIC | SWS_FULL_CHR_H_INT;
 
 bool hasAlpha(AVPixelFormat format) {
     const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
