@@ -91,8 +91,12 @@ VideoReader::VideoReader(const std::string& path, std::optional<FrameRange> sele
         }
     }
 
+    // A variable rate may be guessed as its time base; the average is the
+    // better answer then.
+    const auto usable = [](AVRational r) { return r.num > 0 && r.den > 0 && av_q2d(r) <= 1000.0; };
     rate_ = av_guess_frame_rate(format_.get(), stream, nullptr);
-    if (rate_.num <= 0 || rate_.den <= 0) rate_ = AVRational{25, 1};
+    if (!usable(rate_)) rate_ = stream->avg_frame_rate;
+    if (!usable(rate_)) rate_ = AVRational{25, 1};
     av_reduce(&rate_.num, &rate_.den, rate_.num, rate_.den, 1'000'000);
 
     info_.size = FrameSize{stream->codecpar->width, stream->codecpar->height};
@@ -281,7 +285,11 @@ bool VideoReader::deliver(AVFrame& frame) {
     }
     std::shared_ptr<host::ImageBuffer> image = spareImage();
     scaler_.convert(frame, *image);
-    frames_.push(Item{std::move(image), FrameStamp{index, time, pts - startPts_.load()}, {}});
+    if (!frames_.push(Item{std::move(image), FrameStamp{index, time, pts - startPts_.load()}, {}})) {
+        // The render stopped early: nothing more is wanted, audio included.
+        stopping_ = true;
+        return false;
+    }
     return !(selection_ && index >= selection_->last);
 }
 

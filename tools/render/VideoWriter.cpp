@@ -54,6 +54,7 @@ VideoWriter::VideoWriter(const VideoOutput& output)
 }
 
 VideoWriter::~VideoWriter() {
+    abandoned_ = true;
     queue_.close();
     if (thread_.joinable()) thread_.join();
     closeFile();
@@ -227,6 +228,8 @@ void VideoWriter::run() {
             lastPts_ = item->stamp.pts;
             encode(frame_.get());
         }
+        // Unfinished business is dropped with the file.
+        if (abandoned_) return;
         encode(nullptr);
         if (source_ != nullptr) {
             for (PacketPtr& packet : source_->finishAudio()) audio_.push_back(std::move(packet));

@@ -101,6 +101,7 @@ private:
     std::string error_;
     std::vector<std::shared_ptr<host::ImageBuffer>> spare_;
     bool finished_ = false;
+    std::atomic<bool> abandoned_{false};
 };
 
 }  // namespace horavex::cli
