@@ -237,6 +237,26 @@ TEST_F(VideoWriterTest, TheGeneratorsMovKeepsAlpha) {
     const RgbaImage frame = videoFrame(out, 2, dir_ / "f.png");
     EXPECT_EQ(frame.pixel(2, 2)[3], 0);
     EXPECT_EQ(frame.pixel(80, 45)[3], 255);
+
+    // Half-transparent red keeps its full red: the colours are straight, as
+    // a file with alpha holds them.
+    const std::string box = dir_ / "box.mov";
+    ASSERT_EQ(runRender({"--size", "160x90", "--set", "ClockChoice=Digital Clock", "--set", "Background Colour=1,0,0,0.5",
+                         "--set", "Main Colour=1,0,0,0.5", "--out", box})
+                  .exitCode,
+              0);
+    const RgbaImage half = videoFrame(box, 0, dir_ / "half.png");
+    int seen = 0;
+    for (int y = 0; y < half.height; ++y) {
+        for (int x = 0; x < half.width; ++x) {
+            const uint16_t* p = half.pixel(x, y);
+            if (p[3] < 100 || p[3] > 160) continue;
+            ++seen;
+            EXPECT_GT(p[0], 240) << x << "," << y;
+            EXPECT_LT(p[1], 12) << x << "," << y;
+        }
+    }
+    EXPECT_GT(seen, 100);
 }
 
 TEST_F(VideoWriterTest, CodecAndOptionsChooseOtherwise) {
