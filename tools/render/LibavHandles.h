@@ -16,6 +16,13 @@ namespace horavex::cli {
 struct InputFormatCloser {
     void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 };
+// Closes the output file, if it was opened, then frees the context.
+struct OutputFormatCloser {
+    void operator()(AVFormatContext* context) const {
+        if (context->pb != nullptr) avio_closep(&context->pb);
+        avformat_free_context(context);
+    }
+};
 struct CodecContextFreer {
     void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
 };
@@ -30,6 +37,7 @@ struct ScalerFreer {
 };
 
 using InputFormat = std::unique_ptr<AVFormatContext, InputFormatCloser>;
+using OutputFormat = std::unique_ptr<AVFormatContext, OutputFormatCloser>;
 using CodecContext = std::unique_ptr<AVCodecContext, CodecContextFreer>;
 using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;

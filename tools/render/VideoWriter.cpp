@@ -32,15 +32,17 @@ VideoWriter::VideoWriter(const VideoOutput& output)
     std::string reason;
     if (!temporary_.create(path_, reason)) fail(kExitFile, reason);
     const AVOutputFormat* container = av_guess_format(nullptr, path_.c_str(), nullptr);
-    if (container == nullptr || avformat_alloc_output_context2(&format_, container, nullptr, temporary_.path().c_str()) < 0) {
+    AVFormatContext* made = nullptr;
+    if (container == nullptr || avformat_alloc_output_context2(&made, container, nullptr, temporary_.path().c_str()) < 0) {
         fail(kExitFile, "no container for its extension");
     }
+    format_.reset(made);
     openEncoder(output);
     addAudioStreams();
     copyMetadata(output);
     const int opened = avio_open(&format_->pb, temporary_.path().c_str(), AVIO_FLAG_WRITE);
     if (opened < 0) fail(kExitFile, avErrorText(opened));
-    const int header = avformat_write_header(format_, nullptr);
+    const int header = avformat_write_header(format_.get(), nullptr);
     if (header < 0) fail(kExitFile, avErrorText(header));
     frame_ = newFrame();
     frame_->format = encoder_->pix_fmt;
@@ -57,18 +59,10 @@ VideoWriter::~VideoWriter() {
     abandoned_ = true;
     queue_.close();
     if (thread_.joinable()) thread_.join();
-    closeFile();
 }
 
 void VideoWriter::fail(int exitCode, const std::string& why) const {
     throw CliError(exitCode, joinText({"cannot write ", inQuotes(path_), ": ", why}));
-}
-
-void VideoWriter::closeFile() {
-    if (format_ == nullptr) return;
-    if (format_->pb != nullptr) avio_closep(&format_->pb);
-    avformat_free_context(format_);
-    format_ = nullptr;
 }
 
 void VideoWriter::openEncoder(const VideoOutput& output) {
@@ -124,7 +118,7 @@ void VideoWriter::openEncoder(const VideoOutput& output) {
                                                       inQuotes(unknown->key)}));
     }
 
-    videoStream_ = avformat_new_stream(format_, nullptr);
+    videoStream_ = avformat_new_stream(format_.get(), nullptr);
     if (videoStream_ == nullptr) throw std::bad_alloc();
     if (avcodec_parameters_from_context(videoStream_->codecpar, &e) < 0) throw std::bad_alloc();
     videoStream_->time_base = e.time_base;
@@ -144,7 +138,7 @@ void VideoWriter::addAudioStreams() {
             fail(kExitFile, joinText({"the source's ", avcodec_get_name(in->codecpar->codec_id), " audio cannot go into ",
                                       lowerExtension(path_), " files unchanged; write .mkv or .mov"}));
         }
-        AVStream* out = avformat_new_stream(format_, nullptr);
+        AVStream* out = avformat_new_stream(format_.get(), nullptr);
         if (out == nullptr || avcodec_parameters_copy(out->codecpar, in->codecpar) < 0) throw std::bad_alloc();
         out->codecpar->codec_tag = 0;
         out->time_base = in->time_base;
@@ -199,7 +193,7 @@ void VideoWriter::finish() {
         const std::lock_guard lock(mutex_);
         if (!error_.empty()) fail(kExitFile, error_);
     }
-    const int trailer = av_write_trailer(format_);
+    const int trailer = av_write_trailer(format_.get());
     if (trailer < 0) fail(kExitFile, avErrorText(trailer));
     if (format_->pb != nullptr) {
         avio_flush(format_->pb);
@@ -207,7 +201,7 @@ void VideoWriter::finish() {
         const int closed = avio_closep(&format_->pb);
         if (error < 0 || closed < 0) fail(kExitFile, avErrorText(error < 0 ? error : closed));
     }
-    closeFile();
+    format_.reset();
     std::string reason;
     if (!temporary_.commit(reason)) fail(kExitFile, reason);
     finished_ = true;
@@ -291,7 +285,7 @@ void VideoWriter::writeAudio(std::optional<int64_t> pts) {
 }
 
 void VideoWriter::writePacket(AVPacket& packet) {
-    const int written = av_interleaved_write_frame(format_, &packet);
+    const int written = av_interleaved_write_frame(format_.get(), &packet);
     if (written < 0) throw std::runtime_error(avErrorText(written));
 }
 

@@ -75,11 +75,10 @@ private:
     // when there is none).
     void writeAudio(std::optional<int64_t> pts);
     void writePacket(AVPacket& packet);
-    void closeFile();
 
     std::string path_;
     TemporaryFileBeside temporary_;
-    AVFormatContext* format_ = nullptr;
+    OutputFormat format_;
     CodecContext encoder_;
     EncoderChoice choice_;
     AVStream* videoStream_ = nullptr;
