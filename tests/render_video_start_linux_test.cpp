@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "params/ParamNames.h"
+#include "adapter/ParamNames.h"
 #include "support/Processes.h"
 #include "tools/render/RenderSession.h"
 #include "tools/render/StartFromFile.h"

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "clocktime/Timecode.h"
+#include "core/clocktime/Timecode.h"
 #include "host/Image.h"
 #include "tools/render/ValueParsing.h"
 

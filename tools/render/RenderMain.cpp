@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "clocktime/TimeText.h"
-#include "clocktime/Timecode.h"
+#include "core/clocktime/TimeText.h"
+#include "core/clocktime/Timecode.h"
 #include "tools/render/Arguments.h"
 #include "tools/render/FrameEndpoints.h"
 #include "tools/render/Interruption.h"

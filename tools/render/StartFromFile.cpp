@@ -8,7 +8,7 @@ extern "C" {
 #include <libavutil/timecode.h>
 }
 
-#include "params/ParamNames.h"
+#include "adapter/ParamNames.h"
 #include "tools/render/LibavHandles.h"
 #include "tools/render/RenderSession.h"
 
