@@ -24,9 +24,12 @@ const char* ofxDepth(PixelDepth depth) {
     return kOfxBitDepthByte;
 }
 
-// Drops what the host recorded about a finished frame.
+// Drops what the host recorded about a finished frame. Its records of the
+// images it handed out hold the images themselves, which would otherwise
+// pile up frame after frame where each frame has images of its own.
 void forgetFrame(host::Effect& effect) {
     effect.host().clearActions();
+    effect.host().images().clear();
     for (host::Clip* clip : effect.clips()) clip->clearRequests();
 }
 
