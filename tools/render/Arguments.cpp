@@ -28,8 +28,9 @@ constexpr std::array kOptions{
     OptionSpec{"--out", kValue},         OptionSpec{"--list-params", kNone},
     OptionSpec{"--text", kNone},         OptionSpec{"--progress", kNone},
     OptionSpec{"--quiet", kNone},        OptionSpec{"--help", kNone},
-    OptionSpec{"--compression", kValue}, OptionSpec{"--codec", kValue},
-    OptionSpec{"--codec-option", kValue}, OptionSpec{"--start-from-file", ValueKind::OnlyAfterEquals},
+    OptionSpec{"--compression", kValue}, OptionSpec{"--version", kNone},
+    OptionSpec{"--codec", kValue},       OptionSpec{"--codec-option", kValue},
+    OptionSpec{"--start-from-file", ValueKind::OnlyAfterEquals},
     OptionSpec{"--no-clock", kNone, true},
 };
 
@@ -141,13 +142,15 @@ std::string applyValue(Options& o, std::string_view name, const std::string& val
 }
 
 std::string setMode(Options& o, Mode mode) {
+    // --help and --version answer without rendering, whatever else is asked.
+    if (o.mode == Mode::Help || o.mode == Mode::Version) return {};
     if (o.mode != Mode::Render && o.mode != mode) return "--list-params and --text cannot be combined";
     o.mode = mode;
     return {};
 }
 
 std::string checkCombinations(const Options& o) {
-    if (o.mode == Mode::Help) return {};
+    if (o.mode == Mode::Help || o.mode == Mode::Version) return {};
     if (o.source && o.context == Context::Generator) {
         return "--source needs the filter context; the generator context has no source clip";
     }
@@ -233,6 +236,7 @@ ParseResult parseArguments(const std::vector<std::string>& args) {
             if (name == "--progress") o.progress = ProgressMode::Always;
             if (name == "--quiet") o.progress = ProgressMode::Never;
             if (name == "--help") o.mode = Mode::Help;
+            if (name == "--version" && o.mode != Mode::Help) o.mode = Mode::Version;
             if (name == "--no-clock") o.noClock = true;
             if (!error.empty()) {
                 result.error = error;
@@ -276,7 +280,8 @@ renders frames with it.
 
 Options:
   --bundle PATH         the plug-in bundle (default: Horavex.ofx.bundle beside
-                        the folder of this program)
+                        the folder of this program, as in a build, else
+                        where an installation puts it)
   --plugin ID           the plug-in in the bundle (default de.quandel.horavex)
   --context C           generator or filter (default: filter with --source,
                         else generator)
@@ -326,6 +331,8 @@ Options:
   --progress, --quiet   always / never show progress (default: only when
                         stderr is a terminal)
   --help                show this text
+  --version             show the versions of the program, of its drawing
+                        libraries and of the plug-in it loads
 
 Exit codes: 0 done, 1 a render failed, 2 bad command line or parameter value,
 3 the bundle does not load or lacks the plug-in, 4 a file cannot be read or

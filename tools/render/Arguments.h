@@ -21,7 +21,7 @@ inline constexpr const char kRawStreamOut[] = "-";
 // of the time.
 inline constexpr int kDefaultCompression = 1;
 
-enum class Mode { Render, ListParams, Text, Help };
+enum class Mode { Render, ListParams, Text, Help, Version };
 enum class Context { Generator, Filter };
 enum class ProgressMode { Auto, Always, Never };
 

@@ -22,6 +22,7 @@
 #include "core/clocktime/TimeText.h"
 #include "core/clocktime/Timecode.h"
 #include "tools/render/Arguments.h"
+#include "tools/render/BundleLookup.h"
 #include "tools/render/FrameEndpoints.h"
 #include "tools/render/Interruption.h"
 #include "tools/render/HostParams.h"
@@ -32,6 +33,7 @@
 #include "tools/render/StartFromFile.h"
 #endif
 #include "tools/render/TimeTextLines.h"
+#include "tools/render/VersionReport.h"
 
 #include "common/Sanitizers.h"
 
@@ -167,6 +169,15 @@ int run(const std::vector<std::string>& args) {
         writeStdout(usageText());
         return kExitDone;
     }
+    if (options.mode == Mode::Version) {
+        // The program's own versions first: they are worth knowing most when
+        // the bundle does not load.
+        writeStdout(programVersionLines());
+        if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+        writeStdout(pluginVersionLine(options));
+        if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+        return kExitDone;
+    }
 
     const Context context = options.resolvedContext();
     // The source decides the frame size and rate, so it is read before
@@ -184,8 +195,7 @@ int run(const std::vector<std::string>& args) {
     config.duration = static_cast<double>(
         source && source->info().frameCount > 0 ? source->info().frameCount : options.frames.count());
     const PluginSession session =
-        openSession(options.bundle ? std::filesystem::path(*options.bundle) : defaultBundlePath(), options.pluginId,
-                    context, config);
+        openSession(bundleToLoad(options), options.pluginId, context, config);
 
     const std::string settingError =
         applySettings(session.effect->params(), options.settings, [&session](host::Param& param, double x, double y) {
@@ -211,6 +221,7 @@ int run(const std::vector<std::string>& args) {
             break;
         }
         case Mode::Help:
+        case Mode::Version:
             break;
     }
     if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");

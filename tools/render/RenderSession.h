@@ -46,10 +46,6 @@ struct PluginSession {
     bool loaded = false;
 };
 
-// Horavex.ofx.bundle in the folder above the running program's folder:
-// where the build puts the bundle and the program's folder tools/.
-std::filesystem::path defaultBundlePath();
-
 // Throws CliError: kExitBundle when the bundle does not load, lacks the
 // plug-in or the plug-in fails load, describe or instance creation;
 // kExitBadCommandLine when it does not offer the context.
