@@ -195,7 +195,7 @@ int run(const std::vector<std::string>& args) {
     config.duration = static_cast<double>(
         source && source->info().frameCount > 0 ? source->info().frameCount : options.frames.count());
     const PluginSession session =
-        openSession(bundleToLoad(options), options.pluginId, context, config);
+        openSession(bundleToLoad(options), options.pluginId, context, config, !writesVideo(options));
 
     const std::string settingError =
         applySettings(session.effect->params(), options.settings, [&session](host::Param& param, double x, double y) {
