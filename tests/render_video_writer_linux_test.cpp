@@ -203,6 +203,38 @@ TEST_F(VideoWriterTest, FramesPickAPartWithItsAudioAndTimecode) {
                 HasSubstr("10:00:00;15"));
 }
 
+// The presentation times of a file's video frames, by ffprobe, in seconds.
+std::vector<double> frameTimes(const std::string& path) {
+    std::stringstream lines(ffprobe({"-select_streams", "v:0", "-show_entries", "frame=pts_time", "-of", "csv=p=0",
+                                     path}));
+    std::vector<double> times;
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty()) times.push_back(std::stod(line.substr(0, line.find(','))));
+    }
+    return times;
+}
+
+TEST_F(VideoWriterTest, AVariableRateClipKeepsTheTimeOfEveryFrame) {
+    // Ten frames at 10 fps, then twenty at 30 fps.
+    const std::string source = dir_ / "vfr.mkv";
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=30:duration=1", "-vf",
+                        "setpts='if(lt(N,10),N*3,30+(N-10))/(30*TB)'", "-fps_mode", "passthrough", "-c:v", "libx264",
+                        "-preset", "ultrafast", source}));
+    const std::vector<double> before = frameTimes(source);
+    ASSERT_EQ(before.size(), 30u);
+    for (const std::string name : {"vfr.mp4", "vfr-out.mkv"}) {
+        const std::string out = dir_ / name;
+        const ProcessResult run = runRender(concat({"--source", source, "--out", out}, kDigital));
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const std::vector<double> after = frameTimes(out);
+        ASSERT_EQ(after.size(), before.size()) << name;
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            EXPECT_NEAR(after[i] - after[0], before[i] - before[0], 0.0015) << name << " frame " << i;
+        }
+    }
+}
+
 TEST_F(VideoWriterTest, TheClockMatchesItsPngRenderAndTheRestTheSource) {
     // Moving gradients of a fixed seed at 640x360, where the clock's text is
     // of a size video is made for.
