@@ -25,7 +25,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig fonts-dejavu-core
   xvfb xauth xdotool
-  libglib2.0-dev libxml2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libglib2.0-dev libxml2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libavfilter-dev libavdevice-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 googletest

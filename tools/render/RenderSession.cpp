@@ -39,7 +39,7 @@ PluginSession::~PluginSession() {
 }
 
 PluginSession openSession(const std::filesystem::path& bundle, const std::string& pluginId, Context context,
-                          const host::EffectConfig& config) {
+                          const host::EffectConfig& config, bool hostThreads) {
     PluginSession session;
     try {
         session.library = std::make_unique<host::PluginLibrary>(host::PluginLibrary::open(bundle));
@@ -61,7 +61,7 @@ PluginSession openSession(const std::filesystem::path& bundle, const std::string
 
     // Large frames are composited on every CPU through the multi-thread suite.
     host::HostConfig hostConfig;
-    hostConfig.threaded = true;
+    hostConfig.threaded = hostThreads;
     session.host = std::make_unique<host::Host>(hostConfig);
     // The program never reads the call log, which would grow with every frame.
     session.host->calls().setEnabled(false);
