@@ -103,6 +103,19 @@ int64_t countdownMilliseconds(int32_t hours, int32_t minutes, int32_t seconds, i
     return std::clamp<int64_t>(total, 0, kMillisecondLimit);
 }
 
+int64_t countdownElapsedMilliseconds(int64_t clockMs, const ClockValues& values) {
+    // Backwards, the clock's time since the start runs below zero, which
+    // would add to the duration: the countdown holds at it instead. Forwards,
+    // a stop before the start halts the clock from the first frame on, and
+    // the countdown with it; the time of day the clock starts at (whatever
+    // side of the stop) is never counted.
+    if (values.runBackwards != 0) {
+        return 0;
+    }
+    const int64_t start = clockMilliseconds(values.startHour, values.startMinute, values.startSecond);
+    return std::max<int64_t>(clockMs - start, 0);
+}
+
 ShownTime computeShownTime(double renderTime, double frameRate, const ClockValues& values) {
     ShownTime shown;
     shown.frameNumber = saturatingTrunc<int32_t>(renderTime);
@@ -123,11 +136,10 @@ ShownTime computeShownTime(double renderTime, double frameRate, const ClockValue
         case kCountdownMode: {
             // Every term lies within a few times the limit: nothing here can
             // overflow.
-            const int64_t start = clockMilliseconds(values.startHour, values.startMinute, values.startSecond);
             const int64_t remaining =
                 countdownMilliseconds(values.countdownHours, values.countdownMinutes, values.countdownSeconds,
                                       values.countdownMilliseconds) -
-                (ms - start);
+                countdownElapsedMilliseconds(ms, values);
             if (remaining < 0 && values.showOvertime != 0) {
                 splitSpan(remaining, shown);
                 shown.overtime = true;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -395,6 +396,34 @@ TEST_F(GraphicsText, ManyFaceNamesAndSizesKeepTheFontMapBounded) {
     }
     auto font = canvas.graphics->createFont(u"Arial", 20.0f, kFontStyleRegular);
     EXPECT_EQ(canvas.graphics->measureString(L"12:34", *font, PointF{}), before);
+}
+
+// The font map holds every face and size it has loaded for as long as it
+// lives: past the limit the map that held them must go, taking them along.
+void noteFreed(gpointer flag, GObject*) { *static_cast<bool*>(flag) = true; }
+
+TEST_F(GraphicsText, TheFontMapHoldingManyFacesIsFreedPastTheLimit) {
+    PangoTextEngine& engine = PangoTextEngine::instance();
+    bool freed = false;
+    GObject* fontMap = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(engine.lock());
+        fontMap = G_OBJECT(pango_context_get_font_map(engine.context()));
+        g_object_weak_ref(fontMap, noteFreed, &freed);
+    }
+    {
+        Canvas canvas(10, 10);
+        for (int i = 0; i <= static_cast<int>(PangoTextEngine::kMaxFaces); ++i) {
+            // Sizes no other case uses, so that every one is a new face.
+            auto font = canvas.graphics->createFont(u"DejaVu Sans", 5.0f + static_cast<float>(i) / 64.0f,
+                                                    kFontStyleRegular);
+            EXPECT_GT(canvas.graphics->measureString(L"12:34", *font, PointF{}).width, 0.0f);
+        }
+    }
+    EXPECT_TRUE(freed);
+    if (!freed) {
+        g_object_weak_unref(fontMap, noteFreed, &freed);
+    }
 }
 
 #endif  // _WIN32
