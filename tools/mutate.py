@@ -152,8 +152,8 @@ CALL_STATEMENT = re.compile(r"^\s*(?!return\b|delete\b|throw\b|co_return\b)[\w:.
 DECLARATION = re.compile(r"^\s*(const\s+)?[\w:<>,\s*&]+\s+[\w]+\s*[({]")
 
 
-def mutations_of(line: str) -> list[tuple[str, str]]:
-    """The changed lines a line allows, as (kind, new line)."""
+def mutations_of(line: str, previous: str = ";") -> list[tuple[str, str]]:
+    """The changed lines a line allows, as (kind, new line); `previous` is the code line before it."""
     if SKIP_LINE.match(line):
         return []
     code = code_part(line)
@@ -161,7 +161,10 @@ def mutations_of(line: str) -> list[tuple[str, str]]:
     for kind, (start, end, new) in operator_swaps(code):
         results.append((kind, line[:start] + new + line[end:]))
     stripped = code.rstrip()
-    if CALL_STATEMENT.match(stripped) and not DECLARATION.match(stripped) and "=" not in stripped.split("(")[0]:
+    # A whole statement only: the line before it ended one (or opened a block).
+    starts_statement = previous.rstrip().endswith((";", "{", "}", ":")) or previous.strip() == ""
+    if (starts_statement and CALL_STATEMENT.match(stripped) and not DECLARATION.match(stripped)
+            and "=" not in stripped.split("(")[0]):
         indent = line[: len(line) - len(line.lstrip())]
         results.append(("deleted call", indent + ";"))
     return results
@@ -257,10 +260,13 @@ def draw_mutants(files: list[Path], wanted_lines: dict[Path, set[int]] | None, r
     for path in files:
         lines = (ROOT / path).read_text().split("\n")
         skip = block_comment_lines(lines)
+        previous = ";"
         for i, line in enumerate(lines):
+            code = code_part(line).strip()
+            before, previous = previous, (code if code and i not in skip else previous)
             if i in skip or (wanted_lines is not None and i + 1 not in wanted_lines.get(path, set())):
                 continue
-            options = mutations_of(line)
+            options = mutations_of(line, before)
             if options:
                 pool.append((path, i + 1, line, options))
     rng.shuffle(pool)
@@ -313,22 +319,46 @@ def baseline(build: Path, timeout: float) -> list[Path]:
     return [program for _, program in sorted(timed)]
 
 
+def linked_outputs(build: Path) -> list[str]:
+    """Every program and library the build links, as ninja names them."""
+    code, out = run(["ninja", "-C", str(build), "-t", "targets", "all"], timeout=120)
+    outputs = []
+    for raw in out.splitlines():
+        name, _, rule = raw.partition(": ")
+        if "_LINKER__" in rule:
+            outputs.append(name)
+    return outputs
+
+
 def first_failure(mutant: Mutant, programs: list[Path], build: Path, deadline: float,
                   use_ctest: bool) -> tuple[str, str] | None:
-    """Runs the tests until one fails: (test, outcome), or None when all pass."""
+    """Builds and runs the tests until one fails: (test, outcome), or None when all pass.
+
+    The folder's own test programs (and the plug-in and tools they load) are
+    linked and run first; the other programs are linked only when those pass.
+    Raises Stillborn when the change does not compile."""
     pattern = re.compile(MODULE_TESTS.get(mutant.path.parts[0], r"^$"))
     first = [p for p in programs if pattern.search(p.name)]
     rest = [p for p in programs if not pattern.search(p.name)]
-    for program in first + ([] if use_ctest else rest):
-        left = deadline - time.monotonic()
-        if left <= 0:
-            return program.name, "timeout"
-        code, _ = run([str(program), "--gtest_brief=1"], timeout=left, cwd=program.parent, env=TEST_ENV)
-        if code == -9:
-            return program.name, "timeout"
-        if code != 0:
-            return program.name, "failed"
+    others = {f"tests/{p.name}" for p in programs if not pattern.search(p.name)}
+    targets = [t for t in linked_outputs(build) if t not in others and not t.startswith(("bench/", "fuzz/"))]
+    if not build_tree(build, deadline - time.monotonic(), targets):
+        raise Stillborn()
+    for phase, group in enumerate((first, [] if use_ctest else rest)):
+        if phase == 1 and group and not build_tree(build, deadline - time.monotonic()):
+            raise Stillborn()
+        for program in group:
+            left = deadline - time.monotonic()
+            if left <= 0:
+                return program.name, "timeout"
+            code, _ = run([str(program), "--gtest_brief=1"], timeout=left, cwd=program.parent, env=TEST_ENV)
+            if code == -9:
+                return program.name, "timeout"
+            if code != 0:
+                return program.name, "failed"
     if use_ctest:
+        if not build_tree(build, deadline - time.monotonic()):
+            raise Stillborn()
         left = deadline - time.monotonic()
         if left <= 0:
             return "ctest", "timeout"
@@ -342,8 +372,14 @@ def first_failure(mutant: Mutant, programs: list[Path], build: Path, deadline: f
     return None
 
 
-def build_tree(build: Path, timeout: float) -> bool:
-    code, _ = run(["nice", "ninja", "-C", str(build), "-j", str(JOBS)], timeout=timeout)
+class Stillborn(Exception):
+    """The change does not build."""
+
+
+def build_tree(build: Path, timeout: float, targets: list[str] | None = None) -> bool:
+    if timeout <= 0:
+        return False
+    code, _ = run(["nice", "ninja", "-C", str(build), "-j", str(JOBS), *(targets or [])], timeout=timeout)
     return code == 0
 
 
@@ -407,10 +443,10 @@ def main() -> int:
         started = time.monotonic()
         try:
             path.write_text("\n".join(lines))
-            if not build_tree(build, args.timeout):
-                stillborn += 1
-                continue
             caught = first_failure(mutant, programs, build, started + args.timeout, args.ctest)
+        except Stillborn:
+            stillborn += 1
+            continue
         finally:
             path.write_text(original)
             backup.restore()
