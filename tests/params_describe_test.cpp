@@ -179,6 +179,9 @@ TEST_P(Described, DefinesExactlyTheParametersInOrder) {
             EXPECT_FALSE(wasSet(kOfxParamPropScriptName));
         }
         if (e.animates >= 0) {
+            // Hosts take a parameter whose animation is not declared as
+            // animating, so one that must not animate says so.
+            EXPECT_TRUE(wasSet(kOfxParamPropAnimates));
             EXPECT_EQ(props.getInt(kOfxParamPropAnimates), e.animates);
         } else {
             EXPECT_FALSE(wasSet(kOfxParamPropAnimates));
