@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "ofxapi/OfxApi.h"
-#include "render/Processor.h"
+#include "core/compositing/Processor.h"
 
 namespace horavex {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "params/FontString.h"
+#include "core/values/FontString.h"
 #include "fuzz/FuzzCheck.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "clocktime/ComputeShownTime.h"
+#include "core/clocktime/ComputeShownTime.h"
 #include "common/Saturate.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzValues.h"

@@ -12,8 +12,8 @@
 #include <cwchar>
 #include <string>
 
-#include "clocktime/FreeFormat.h"
-#include "clocktime/TimeText.h"
+#include "core/clocktime/FreeFormat.h"
+#include "core/clocktime/TimeText.h"
 #include "fuzz/FuzzCheck.h"
 #include "fuzz/FuzzValues.h"
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "clocktime/FreeFormat.h"
-#include "clocktime/TimeText.h"
+#include "core/clocktime/FreeFormat.h"
+#include "core/clocktime/TimeText.h"
 
 namespace horavex {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "clocktime/ComputeShownTime.h"
+#include "core/clocktime/ComputeShownTime.h"
 
 namespace horavex {
 namespace {

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "clocktime/TimeText.h"
+#include "core/clocktime/TimeText.h"
 
 namespace horavex {
 namespace {

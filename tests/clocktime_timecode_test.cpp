@@ -6,9 +6,9 @@
 #include <limits>
 #include <string>
 
-#include "clocktime/ComputeShownTime.h"
-#include "clocktime/TimeText.h"
-#include "clocktime/Timecode.h"
+#include "core/clocktime/ComputeShownTime.h"
+#include "core/clocktime/TimeText.h"
+#include "core/clocktime/Timecode.h"
 
 namespace horavex {
 

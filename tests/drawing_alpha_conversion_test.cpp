@@ -1,7 +1,7 @@
 // Straight colour back from the rasteriser's premultiplied bytes: the fast
 // walk over a picture (untouched and one-colour stretches skipped, repeated
 // words remembered) must give every pixel what the rule gives it alone.
-#include "drawing/AlphaConversion.h"
+#include "core/drawing/AlphaConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 #include <limits>
 #include <vector>
 
-#include "drawing/AnalogueClockDrawer.h"
-#include "drawing/DrawingSurface.h"
-#include "drawing/Graphics.h"
-#include "drawing/RecordingGraphics.h"
+#include "core/drawing/AnalogueClockDrawer.h"
+#include "core/drawing/DrawingSurface.h"
+#include "core/drawing/Graphics.h"
+#include "core/drawing/RecordingGraphics.h"
 
 namespace horavex {
 namespace {

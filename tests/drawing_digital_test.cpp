@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "drawing/DigitalText.h"
-#include "drawing/DrawingSurface.h"
-#include "drawing/Graphics.h"
+#include "core/drawing/DigitalText.h"
+#include "core/drawing/DrawingSurface.h"
+#include "core/drawing/Graphics.h"
 #include "support/FontFaces.h"
-#include "drawing/RecordingGraphics.h"
+#include "core/drawing/RecordingGraphics.h"
 
 namespace horavex {
 namespace {

@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "drawing/DigitalText.h"
-#include "drawing/DrawingSurface.h"
-#include "drawing/GdiplusFonts.h"
-#include "drawing/GdiplusRuntime.h"
-#include "drawing/Graphics.h"
+#include "core/drawing/DigitalText.h"
+#include "core/drawing/DrawingSurface.h"
+#include "core/drawing/GdiplusFonts.h"
+#include "core/drawing/GdiplusRuntime.h"
+#include "core/drawing/Graphics.h"
 #include "support/HostBuilders.h"
 
 namespace horavex {

@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "drawing/DrawingSurface.h"
-#include "drawing/Graphics.h"
+#include "core/drawing/DrawingSurface.h"
+#include "core/drawing/Graphics.h"
 #ifndef _WIN32
-#include "drawing/PangoTextEngine.h"
+#include "core/drawing/PangoTextEngine.h"
 #endif
 #include "support/FontFaces.h"
 #include "support/Platform.h"

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "drawing/DrawingSurface.h"
-#include "drawing/Graphics.h"
-#include "drawing/LEDClockDrawer.h"
-#include "drawing/RecordingGraphics.h"
+#include "core/drawing/DrawingSurface.h"
+#include "core/drawing/Graphics.h"
+#include "core/drawing/LEDClockDrawer.h"
+#include "core/drawing/RecordingGraphics.h"
 
 namespace horavex {
 namespace {

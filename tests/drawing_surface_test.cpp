@@ -5,8 +5,8 @@
 #include <cstring>
 #include <limits>
 
-#include "drawing/DrawingSurface.h"
-#include "drawing/Graphics.h"
+#include "core/drawing/DrawingSurface.h"
+#include "core/drawing/Graphics.h"
 
 namespace horavex {
 namespace {

@@ -2,7 +2,7 @@
 // nothing that could end or corrupt the run it is given.
 #include <gtest/gtest.h>
 
-#include "drawing/WideText.h"
+#include "core/drawing/WideText.h"
 
 namespace horavex {
 namespace {

@@ -10,7 +10,7 @@
 #include <chrono>
 #include <thread>
 
-#include "params/InstanceChanged.h"
+#include "adapter/InstanceChanged.h"
 #include "support/HostBuilders.h"
 
 namespace horavex::host::testing {

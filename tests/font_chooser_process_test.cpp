@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "params/FontChooserProcess.h"
-#include "params/FontString.h"
+#include "core/fontchooser/FontChooserProcess.h"
+#include "core/values/FontString.h"
 
 namespace horavex {
 namespace {

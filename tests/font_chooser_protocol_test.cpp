@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "params/FontChooserProtocol.h"
-#include "params/FontString.h"
+#include "core/fontchooser/FontChooserProtocol.h"
+#include "core/values/FontString.h"
 
 namespace horavex {
 namespace {

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "params/FontChooser.h"
+#include "core/fontchooser/FontChooser.h"
 #include "support/HostBuilders.h"
 
 extern char** environ;

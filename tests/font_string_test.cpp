@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "params/FontString.h"
+#include "core/values/FontString.h"
 
 namespace horavex {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "params/Utf8.h"
+#include "core/values/Utf8.h"
 
 namespace horavex {
 namespace {

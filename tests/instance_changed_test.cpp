@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "params/FontChooser.h"
-#include "params/InstanceChanged.h"
+#include "core/fontchooser/FontChooser.h"
+#include "adapter/InstanceChanged.h"
 #include "support/HostBuilders.h"
 
 namespace horavex::host::testing {

@@ -10,9 +10,9 @@
 #include <cmath>
 #include <limits>
 
-#include "params/ClockCentre.h"
-#include "params/SnapshotConversions.h"
-#include "shell/InstanceData.h"
+#include "core/values/ClockCentre.h"
+#include "core/values/SnapshotConversions.h"
+#include "adapter/InstanceData.h"
 #include "support/HostBuilders.h"
 
 namespace horavex {

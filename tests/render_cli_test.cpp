@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "host/Host.h"
-#include "params/ParamNames.h"
+#include "adapter/ParamNames.h"
 #include "tools/render/Arguments.h"
 #include "tools/render/ParamPanel.h"
 #include "tools/render/ParamValues.h"

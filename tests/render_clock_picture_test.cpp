@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "render/ClockPicture.h"
-#include "shell/InstanceData.h"
+#include "core/compositing/ClockPicture.h"
+#include "adapter/InstanceData.h"
 #include "support/HostBuilders.h"
 
 namespace horavex::host::testing {

@@ -3,8 +3,8 @@
 #include <climits>
 #include <limits>
 
-#include "params/ClockValues.h"
-#include "render/ClockGeometry.h"
+#include "core/values/ClockValues.h"
+#include "core/compositing/ClockGeometry.h"
 #include "support/HostBuilders.h"
 
 namespace horavex {

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "common/Sanitizers.h"
-#include "shell/InstanceData.h"
+#include "adapter/InstanceData.h"
 #include "support/HostBuilders.h"
 
 namespace horavex::host::testing {

@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "render/InkRuns.h"
+#include "core/compositing/InkRuns.h"
 
 namespace horavex {
 namespace {

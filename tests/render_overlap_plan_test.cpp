@@ -3,7 +3,7 @@
 #include <limits>
 #include <vector>
 
-#include "render/OverlapPlan.h"
+#include "core/compositing/OverlapPlan.h"
 
 namespace horavex {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/InstanceData.h"
+#include "adapter/InstanceData.h"
 #include "support/HostBuilders.h"
 
 namespace horavex::host::testing {

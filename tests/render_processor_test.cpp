@@ -12,10 +12,10 @@
 #include <random>
 #include <vector>
 
-#include "render/InkRuns.h"
-#include "render/PixelAddress.h"
-#include "render/Processor.h"
-#include "render/SurfaceRuns.h"
+#include "core/compositing/InkRuns.h"
+#include "core/compositing/PixelAddress.h"
+#include "core/compositing/Processor.h"
+#include "core/compositing/SurfaceRuns.h"
 
 // Exact, bitwise pixel equality (a float NaN equals itself, -0 differs from +0).
 inline bool operator==(const OfxRGBAColourB& a, const OfxRGBAColourB& b) {

@@ -1,6 +1,6 @@
 // The store through which instances share drawn clocks: which pictures it
 // keeps, for how long, and how an instance's cache takes from it.
-#include "render/SharedClockPictures.h"
+#include "core/compositing/SharedClockPictures.h"
 
 #include <gtest/gtest.h>
 

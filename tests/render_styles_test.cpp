@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "drawing/AnalogueClockDrawer.h"
-#include "drawing/DigitalText.h"
-#include "drawing/Graphics.h"
-#include "drawing/LEDClockDrawer.h"
+#include "core/drawing/AnalogueClockDrawer.h"
+#include "core/drawing/DigitalText.h"
+#include "core/drawing/Graphics.h"
+#include "core/drawing/LEDClockDrawer.h"
 #include "support/HostBuilders.h"
 
 namespace horavex::host::testing {

@@ -2,7 +2,7 @@
 // an instance that carries no record.
 #include <gtest/gtest.h>
 
-#include "shell/InstanceData.h"
+#include "adapter/InstanceData.h"
 #include "support/HostBuilders.h"
 
 namespace horavex::host::testing {

@@ -3,7 +3,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include "drawing/PangoTextEngine.h"
+#include "core/drawing/PangoTextEngine.h"
 #endif
 
 namespace horavex::testing {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/Saturate.h"
-#include "params/FontChooserProtocol.h"
+#include "core/fontchooser/FontChooserProtocol.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "tools/render/TimeTextLines.h"
 
-#include "clocktime/ComputeShownTime.h"
-#include "clocktime/TimeText.h"
-#include "params/ParamNames.h"
-#include "params/SnapshotConversions.h"
-#include "params/Utf8.h"
+#include "core/clocktime/ComputeShownTime.h"
+#include "core/clocktime/TimeText.h"
+#include "adapter/ParamNames.h"
+#include "core/values/SnapshotConversions.h"
+#include "core/values/Utf8.h"
 #include "tools/render/ValueParsing.h"
 
 namespace horavex::cli {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host/Param.h"
-#include "params/ClockValues.h"
+#include "core/values/ClockValues.h"
 
 namespace horavex::cli {
 
