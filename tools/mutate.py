@@ -10,7 +10,7 @@ a survivor: either a gap in the tests or an equivalent change (one that cannot
 alter behaviour), which only a person can tell apart.
 
     tools/mutate.py                         # 40 mutants across the plug-in's folders
-    tools/mutate.py --seed 7 -n 20 render/Render.cpp clocktime
+    tools/mutate.py --seed 7 -n 20 adapter/Render.cpp core/clocktime
     tools/mutate.py --since main            # only lines changed since main
     tools/mutate.py --restore               # put back a line an interrupted run left changed
 
@@ -35,18 +35,25 @@ from dataclasses import dataclass
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-DEFAULT_FOLDERS = ["render", "clocktime", "params", "shell", "drawing"]
+DEFAULT_FOLDERS = ["core", "adapter"]
 SOURCE_SUFFIXES = {".cpp", ".h"}
 JOBS = 2
 
-# The test programs that test a folder's modules, tried before all the others.
+# The test programs that test a folder's modules, tried before all the others
+# (the longest folder that holds the file decides).
 MODULE_TESTS = {
-    "clocktime": r"^clocktime_",
-    "drawing": r"^drawing_",
-    "params": r"^(params_|font_|instance_changed)",
-    "render": r"^render_",
-    "shell": r"^(shell_|host_)",
+    "core/clocktime": r"^clocktime_",
+    "core/compositing": r"^render_",
+    "core/drawing": r"^drawing_",
+    "core/values": r"^(params_|font_)",
+    "core/fontchooser": r"^(font_|instance_changed)",
+    "adapter": r"^(shell_|params_|render_|instance_changed|layering)",
 }
+
+
+def module_pattern(path: Path) -> re.Pattern:
+    folders = [f for f in MODULE_TESTS if path.as_posix().startswith(f + "/")]
+    return re.compile(MODULE_TESTS[max(folders, key=len)] if folders else r"^$")
 
 # Lines that hold nothing a mutation could change the meaning of.
 SKIP_LINE = re.compile(
@@ -337,7 +344,7 @@ def first_failure(mutant: Mutant, programs: list[Path], build: Path, deadline: f
     The folder's own test programs (and the plug-in and tools they load) are
     linked and run first; the other programs are linked only when those pass.
     Raises Stillborn when the change does not compile."""
-    pattern = re.compile(MODULE_TESTS.get(mutant.path.parts[0], r"^$"))
+    pattern = module_pattern(mutant.path)
     first = [p for p in programs if pattern.search(p.name)]
     rest = [p for p in programs if not pattern.search(p.name)]
     others = {f"tests/{p.name}" for p in programs if not pattern.search(p.name)}
