@@ -252,6 +252,8 @@ TEST_P(Described, ColoursChoicesStringsAndCentreHaveTheirDefaults) {
     EXPECT_EQ(centre.getDoubles(kOfxParamPropDefault), (std::vector<double>{0.5, 0.5}));
     EXPECT_EQ(centre.getString(kOfxParamPropDefaultCoordinateSystem), kOfxParamCoordinatesNormalised);
     EXPECT_EQ(centre.getString(kOfxParamPropDoubleType), kOfxParamDoubleTypeXYAbsolute);
+    // A thousandth of the frame a step, across and up alike.
+    EXPECT_EQ(centre.getDoubles(kOfxParamPropIncrement), (std::vector<double>{0.001, 0.001}));
     EXPECT_EQ(centre.getInt(kOfxParamPropUseHostOverlayHandle), 1);
 }
 

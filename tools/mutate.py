@@ -326,6 +326,23 @@ def baseline(build: Path, timeout: float) -> list[Path]:
     return [program for _, program in sorted(timed)]
 
 
+def objects_of(build: Path, source: Path) -> list[Path]:
+    """The object files the build compiles from a source or a header, from ninja's dependency log."""
+    code, out = run(["ninja", "-C", str(build), "-t", "deps"], timeout=120)
+    objects = []
+    current = None
+    for raw in out.splitlines():
+        if raw and not raw.startswith(" "):
+            current = raw.split(":", 1)[0]
+        elif raw.startswith("    ") and current and (build / raw.strip()).resolve() == (ROOT / source).resolve():
+            objects.append(build / current)
+    return objects
+
+
+def fingerprint(objects: list[Path]) -> list[bytes]:
+    return [p.read_bytes() if p.exists() else b"" for p in objects]
+
+
 def linked_outputs(build: Path) -> list[str]:
     """Every program and library the build links, as ninja names them."""
     code, out = run(["ninja", "-C", str(build), "-t", "targets", "all"], timeout=120)
@@ -349,7 +366,13 @@ def first_failure(mutant: Mutant, programs: list[Path], build: Path, deadline: f
     rest = [p for p in programs if not pattern.search(p.name)]
     others = {f"tests/{p.name}" for p in programs if not pattern.search(p.name)}
     targets = [t for t in linked_outputs(build) if t not in others and not t.startswith(("bench/", "fuzz/"))]
+    objects = objects_of(build, mutant.path)
+    before = fingerprint(objects)
     if not build_tree(build, deadline - time.monotonic(), targets):
+        raise Stillborn()
+    # A line the preprocessor leaves out here (another platform's, another C
+    # library's) compiles to the same objects: not a mutant of this build.
+    if objects and fingerprint(objects) == before:
         raise Stillborn()
     for phase, group in enumerate((first, [] if use_ctest else rest)):
         if phase == 1 and group and not build_tree(build, deadline - time.monotonic()):
@@ -380,7 +403,7 @@ def first_failure(mutant: Mutant, programs: list[Path], build: Path, deadline: f
 
 
 class Stillborn(Exception):
-    """The change does not build."""
+    """The change does not build, or builds to the same objects."""
 
 
 def build_tree(build: Path, timeout: float, targets: list[str] | None = None) -> bool:
@@ -473,7 +496,7 @@ def main() -> int:
     survivors = [r for r in results if not r["killed"]]
     print()
     print(f"seed {args.seed}: {killed} of {len(results)} mutants killed "
-          f"({100.0 * killed / max(len(results), 1):.1f} %); {stillborn} did not build and were redrawn")
+          f"({100.0 * killed / max(len(results), 1):.1f} %); {stillborn} did not build (or built to the same objects) and were redrawn")
     if len(results) < args.n:
         print(f"only {len(results)} mutable lines built (of {args.n} wanted)")
     for r in survivors:
