@@ -4,9 +4,14 @@
 #   ./horavex.sh test    install what is missing, build and run the tests
 #                        (normally, then under AddressSanitizer + UBSan), run
 #                        the fuzzers briefly and the ThreadSanitizer test, then
-#                        the Win64 build under Wine
+#                        the Win64 build under Wine; the packages are installed
+#                        and removed again (the Debian one only as root with
+#                        CI=true)
 #   ./horavex.sh win64   install what is missing and build the Win64 bundle
-#                        (build-win64/)
+#                        and its installer (build-win64/)
+#   ./horavex.sh package install what is missing, build both systems and write
+#                        the Debian package and the Windows installer into
+#                        dist/
 #   ./horavex.sh bench   build and run the benchmarks
 #   ./horavex.sh build   install what is missing and build (build/)
 set -euo pipefail
@@ -20,10 +25,11 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fontconfig fonts-dejavu-core
   xvfb xauth xdotool
-  libglib2.0-dev libxml2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libglib2.0-dev libxml2-dev libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   libavfilter-dev libavdevice-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine64 googletest
+  dpkg-dev file lintian nsis
 )
 
 install_packages() {
@@ -71,6 +77,20 @@ case "${1:-}" in
     install_packages
     "$here/tools/ci/windows.sh" build "$here/build-win64"
     ;;
+  package)
+    install_packages
+    configure_and_build "$here/build" -DCMAKE_BUILD_TYPE=Release
+    "$here/tools/ci/windows.sh" build "$here/build-win64"
+    mkdir -p "$here/dist"
+    rm -rf "$here/build/packages"
+    (cd "$here/build" && cpack --config CPackConfig.cmake -B "$here/build/packages" > /dev/null)
+    version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$here/build/CMakeCache.txt")"
+    deb="$(cd "$here/build/packages" && ls horavex_"$version"_*.deb)"
+    exe="Horavex-$version-win64-setup.exe"
+    cp "$here/build/packages/$deb" "$here/build-win64/$exe" "$here/dist/"
+    echo "$here/dist/$deb"
+    echo "$here/dist/$exe"
+    ;;
   bench)
     install_packages
     configure_and_build "$here/build" -DCMAKE_BUILD_TYPE=Release
@@ -81,7 +101,7 @@ case "${1:-}" in
     configure_and_build "$here/build"
     ;;
   *)
-    echo "usage: $0 demo|test|bench|build|win64" >&2
+    echo "usage: $0 demo|test|bench|build|win64|package" >&2
     exit 2
     ;;
 esac

@@ -26,6 +26,7 @@
 #include "host/Host.h"
 #include "adapter/ParamNames.h"
 #include "tools/render/Arguments.h"
+#include "tools/render/FrameEndpoints.h"
 #include "tools/render/ParamPanel.h"
 #include "tools/render/ParamValues.h"
 #include "tools/render/PixelTransfer.h"
@@ -369,6 +370,39 @@ TEST(RenderCliArguments, BadCommandLinesSayWhatIsWrong) {
     EXPECT_EQ(parse({"--help"}).options.mode, Mode::Help);
 }
 
+TEST(RenderCliArguments, VideoOptions) {
+    // A video file holds every frame: no #### needed; the extension decides.
+    const ParseResult video = parse({"--frames", "0-9", "--out", "clip.MOV", "--codec", "prores_ks", "--codec-option",
+                                     "profile=4444", "--codec-option=vendor=apl0"});
+    ASSERT_TRUE(video.ok()) << video.error;
+    EXPECT_TRUE(writesVideo(video.options));
+    EXPECT_EQ(video.options.codec.value_or(""), "prores_ks");
+    ASSERT_EQ(video.options.codecOptions.size(), 2u);
+    EXPECT_EQ(video.options.codecOptions[1].name, "vendor");
+    EXPECT_EQ(video.options.codecOptions[1].value, "apl0");
+    for (const char* name : {"a.mp4", "a.mkv", "a.webm", "dir.mp4/a.mov"}) EXPECT_TRUE(isVideoFileName(name)) << name;
+    for (const char* name : {"a.png", "a.mp4/frame.png", "mp4", "a.avi"}) EXPECT_FALSE(isVideoFileName(name)) << name;
+
+    const Options plain = parse({"--source", "clip.mp4", "--start-from-file", "--text"}).options;
+    EXPECT_TRUE(plain.startFromFile.enabled);
+    EXPECT_FALSE(plain.startFromFile.utc || plain.startFromFile.optional);
+    const Options both = parse({"--source", "clip.mp4", "--start-from-file=UTC,optional", "--text"}).options;
+    EXPECT_TRUE(both.startFromFile.utc && both.startFromFile.optional);
+    // Its value comes only after "=": a following word is an argument of its own.
+    EXPECT_THAT(parse({"--source", "clip.mp4", "--start-from-file", "utc", "--text"}).error,
+                HasSubstr("unexpected argument \"utc\""));
+    EXPECT_THAT(parse({"--source", "clip.mp4", "--start-from-file=later", "--text"}).error,
+                HasSubstr("nothing, utc, optional"));
+
+    EXPECT_THAT(parse({"--codec-option", "crf", "--out", "a.mp4"}).error, HasSubstr("key=value"));
+    EXPECT_THAT(parse({"--codec", "libx264", "--out", "a_####.png"}).error, HasSubstr("for video output"));
+    EXPECT_THAT(parse({"--source", "-", "--out", "a.mp4"}).error, HasSubstr("needs their --size"));
+    EXPECT_TRUE(parse({"--source", "-", "--size", "8x8", "--out", "a.mp4"}).ok());
+    // The speed script's switch is no suggestion.
+    EXPECT_THAT(parse({"--no-clok"}).error, Not(HasSubstr("--no-clock")));
+    EXPECT_TRUE(parse({"--no-clock", "--out", "a.mp4"}).options.noClock);
+}
+
 TEST(RenderCliArguments, CompressionLevelsAndTheRawStream) {
     EXPECT_EQ(parse({"--out", "o.png"}).options.compression, kDefaultCompression);
     EXPECT_EQ(parse({"--out", "o.png", "--compression", "9"}).options.compression, 9);
@@ -495,6 +529,7 @@ TEST(RenderCliProgress, ShowsFramesSpeedAndTimeLeft) {
     EXPECT_EQ(formatProgress(0, 50, 0.0), "frame 0 of 50");
     EXPECT_EQ(formatProgress(10, 50, 2.0), "frame 10 of 50, 5.0 fps, 0:08 left");
     EXPECT_EQ(formatProgress(50, 50, 2.0), "frame 50 of 50, 25.0 fps, 0:00 left");
+    EXPECT_EQ(formatProgress(12, 0, 0.5), "frame 12, 24.0 fps");
     EXPECT_EQ(formatDuration(59.2), "1:00");
     EXPECT_EQ(formatDuration(3723), "1:02:03");
     EXPECT_EQ(formatDuration(-5), "0:00");
@@ -556,9 +591,9 @@ TEST(RenderCliPng, EightAndSixteenBitPicturesReadBackExactly) {
         for (std::size_t i = 0; i < picture.samples.size(); ++i) {
             picture.samples[i] = static_cast<uint16_t>((i * 7919) % (picture.maxSample() + 1u));
         }
-        const std::string path = dir / ("p" + std::to_string(depth) + ".png");
+        const std::string path = dir / joinText({"p", std::to_string(depth), ".png"});
         writePicture(path, picture);
-        EXPECT_EQ(pngHeaderInfo(path), std::to_string(depth) + "/6");  // RGBA
+        EXPECT_EQ(pngHeaderInfo(path), joinText({std::to_string(depth), "/6"}));  // RGBA
         const RgbaImage back = readPicture(path);
         EXPECT_EQ(back.width, 5);
         EXPECT_EQ(back.height, 3);
@@ -1008,10 +1043,15 @@ TEST(RenderCliFrames, LongRunsKeepTheHostsBookkeepingFlat) {
     ASSERT_TRUE(parsed.ok()) << parsed.error;
     PluginSession session = openSession(HORAVEX_BUNDLE_PATH, parsed.options.pluginId,
                                          parsed.options.resolvedContext(), host::EffectConfig{});
-    renderFrames(*session.effect, parsed.options, FrameSize{32, 18}, std::nullopt, false);
+    const std::unique_ptr<FrameSource> source = openFrameSource(parsed.options);
+    const host::ImageSpec layout = frameLayout(FrameSize{32, 18}, PixelDepth::Byte, 1.0);
+    source->start(layout);
+    const std::unique_ptr<FrameSink> sink = openFrameSink(parsed.options, *source, layout, FrameRateRatio{25, 1});
+    renderFrames(*session.effect, parsed.options, layout, *source, *sink, false);
     EXPECT_TRUE(fs::exists(dir.path() / "f_0039.png"));
     EXPECT_EQ(session.host->calls().size(), 0u);
     EXPECT_LE(session.host->actions().size(), 2u);
+    EXPECT_EQ(session.host->images().records().size(), 0u);
     for (host::Clip* clip : session.effect->clips()) EXPECT_LE(clip->requests().size(), 1u) << clip->name();
 }
 

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The Win64 plug-in, cross-built with mingw-w64 and tested under Wine.
 #   tools/ci/windows.sh build [BUILD-DIR]   build Horavex.ofx.bundle/Contents/Win64
+#                                           and, with makensis installed, the
+#                                           installer Horavex-<version>-win64-setup.exe
 #   tools/ci/windows.sh test  [BUILD-DIR]   build, then run the tests under Wine
+#                                           (the installer's among them)
 # BUILD-DIR defaults to build-win64 in the source tree. The tests keep their
 # own Wine prefix in BUILD-DIR/wine-prefix.
 set -euo pipefail

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/render/ValueParsing.h"
@@ -20,7 +21,7 @@ inline constexpr const char kRawStreamOut[] = "-";
 // of the time.
 inline constexpr int kDefaultCompression = 1;
 
-enum class Mode { Render, ListParams, Text, Help };
+enum class Mode { Render, ListParams, Text, Help, Version };
 enum class Context { Generator, Filter };
 enum class ProgressMode { Auto, Always, Never };
 
@@ -28,6 +29,13 @@ enum class ProgressMode { Auto, Always, Never };
 struct Setting {
     std::string name;
     std::string value;
+};
+
+// --start-from-file: the start date and time from the source's metadata.
+struct StartFromFile {
+    bool enabled = false;
+    bool utc = false;       // the creation time in UTC rather than local time
+    bool optional = false;  // a file without the metadata keeps the set start
 };
 
 struct Options {
@@ -41,13 +49,22 @@ struct Options {
     std::optional<FrameSize> size;
     PixelDepth depth = PixelDepth::Byte;
     FrameRange frames{0, 0};
+    bool framesGiven = false;
     double fps = 25.0;
+    bool fpsGiven = false;
     double pixelAspectRatio = 1.0;
     std::optional<std::string> source;
     std::vector<Setting> settings;
     std::optional<std::string> out;
     int compression = kDefaultCompression;
     ProgressMode progress = ProgressMode::Auto;
+    // Video output: the encoder by name and its options, "key=value".
+    std::optional<std::string> codec;
+    std::vector<Setting> codecOptions;
+    StartFromFile startFromFile;
+    // Hidden: the frames pass from source to output without a render, the
+    // yardstick the speed script measures the clock against.
+    bool noClock = false;
 
     Context resolvedContext() const;
 };
@@ -70,6 +87,11 @@ std::string usageText();
 
 // True for --out -.
 bool writesRawStream(const Options& options);
+// True for --source -.
+bool readsRawStream(const Options& options);
+// True when --out names a video file: .mp4, .mov, .mkv or .webm.
+bool writesVideo(const Options& options);
+bool isVideoFileName(std::string_view path);
 
 const char* contextName(Context context);  // "generator" or "filter"
 const char* ofxContextName(Context context);

@@ -91,4 +91,47 @@ bool writeFileAtomically(const std::string& path, const FileContentWriter& write
     return written;
 }
 
+TemporaryFileBeside::~TemporaryFileBeside() {
+    if (!temporary_.empty()) unlink(temporary_.c_str());
+}
+
+bool TemporaryFileBeside::create(const std::string& target, std::string& error) {
+    if (target.empty() || target.back() == '/') {
+        error = "not a file name";
+        return false;
+    }
+    struct stat existing {};
+    if (lstat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        error = "it exists and is not a regular file; it is left alone";
+        return false;
+    }
+    std::string pattern = temporaryPattern(target);
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = mkstemp(name.data());
+    if (fd < 0) {
+        error = systemError(errno);
+        return false;
+    }
+    temporary_ = name.data();
+    target_ = target;
+    const bool permitted = fchmod(fd, 0666 & ~processUmask()) == 0;
+    const int savedErrno = errno;
+    close(fd);
+    if (!permitted) {
+        error = systemError(savedErrno);
+        return false;
+    }
+    return true;
+}
+
+bool TemporaryFileBeside::commit(std::string& error) {
+    if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        error = systemError(errno);
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
 }  // namespace horavex::cli

@@ -20,4 +20,25 @@ using FileContentWriter = std::function<bool(std::FILE* file, std::string& error
 // created file gets (0666 less the process's umask).
 bool writeFileAtomically(const std::string& path, const FileContentWriter& write, std::string& error);
 
+// The same for writers that open files by name: a new empty file beside the
+// target, under a name of its own, which commit() renames over the target.
+// Until then the target is as it was; the file is removed unless committed.
+class TemporaryFileBeside {
+public:
+    TemporaryFileBeside() = default;
+    ~TemporaryFileBeside();
+    TemporaryFileBeside(const TemporaryFileBeside&) = delete;
+    TemporaryFileBeside& operator=(const TemporaryFileBeside&) = delete;
+
+    // False with `error` saying why (a folder that is not writable, a target
+    // that is not a regular file).
+    bool create(const std::string& target, std::string& error);
+    const std::string& path() const { return temporary_; }
+    bool commit(std::string& error);
+
+private:
+    std::string target_;
+    std::string temporary_;
+};
+
 }  // namespace horavex::cli

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/Image.h"
+#include "tools/render/FrameSink.h"
 #include "tools/render/PngIo.h"
 
 namespace horavex::cli {
@@ -25,7 +26,7 @@ std::vector<unsigned char> rawFrameBytes(const RgbaImage& picture);
 // The same from an output image, into `bytes` (resized as needed).
 void rawFrameBytes(const host::ImageBuffer& image, std::vector<unsigned char>& bytes);
 
-class FrameWriter {
+class FrameWriter : public FrameSink {
 public:
     // `pathOf(frame)` names a frame's PNG file; without one (the raw stream)
     // frames go to `rawOut`. `inFlight` frames are worked on at most at once,
@@ -33,7 +34,7 @@ public:
     FrameWriter(std::function<std::string(int64_t)> pathOf, int compression, std::FILE* rawOut,
                 unsigned inFlight = 0);
     // Waits for the frames under way; reports nothing.
-    ~FrameWriter();
+    ~FrameWriter() override;
     FrameWriter(const FrameWriter&) = delete;
     FrameWriter& operator=(const FrameWriter&) = delete;
 
@@ -41,8 +42,11 @@ public:
     // (after waiting for the oldest frame when enough are under way).
     // Throws CliError(kExitFile) for a frame that could not be written.
     void write(int64_t frame, const host::ImageBuffer& output);
+    void write(const FrameStamp& stamp, std::shared_ptr<host::ImageBuffer>& output) override {
+        write(stamp.frame, *output);
+    }
     // Waits for every frame; throws like write().
-    void finish();
+    void finish() override;
 
 private:
     // What a frame's work hands back: its image copy and raw bytes, for the

@@ -24,12 +24,15 @@ std::string formatDuration(double seconds) {
 }
 
 std::string formatProgress(int64_t done, int64_t total, double elapsedSeconds) {
-    std::string line = joinText({"frame ", std::to_string(done), " of ", std::to_string(total)});
+    // A stream's length is not known beforehand: no total, no time left.
+    std::string line = total > 0 ? joinText({"frame ", std::to_string(done), " of ", std::to_string(total)})
+                                 : joinText({"frame ", std::to_string(done)});
     if (done <= 0 || !(elapsedSeconds > 0.0) || !std::isfinite(elapsedSeconds)) return line;
     const double fps = static_cast<double>(done) / elapsedSeconds;
     char speed[64];
     std::snprintf(speed, sizeof speed, ", %.1f fps", fps);
     line += speed;
+    if (total <= 0) return line;
     const int64_t left = total > done ? total - done : 0;
     line += joinText({", ", formatDuration(static_cast<double>(left) / fps), " left"});
     return line;

@@ -10,7 +10,7 @@
 namespace horavex::cli {
 
 // "frame 12 of 50, 24.0 fps, 0:02 left"; without a measurable speed yet
-// only "frame 0 of 50".
+// only "frame 0 of 50". With no total (0), "frame 12, 24.0 fps".
 std::string formatProgress(int64_t done, int64_t total, double elapsedSeconds);
 // "0:07", "12:34", "1:02:03"; whole seconds, rounded up.
 std::string formatDuration(double seconds);

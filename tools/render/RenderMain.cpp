@@ -19,12 +19,21 @@
 #include <string>
 #include <vector>
 
+#include "core/clocktime/TimeText.h"
+#include "core/clocktime/Timecode.h"
 #include "tools/render/Arguments.h"
+#include "tools/render/BundleLookup.h"
+#include "tools/render/FrameEndpoints.h"
+#include "tools/render/Interruption.h"
 #include "tools/render/HostParams.h"
 #include "tools/render/ParamPanel.h"
 #include "tools/render/RenderFrames.h"
 #include "tools/render/RenderSession.h"
+#ifdef HORAVEX_VIDEO
+#include "tools/render/StartFromFile.h"
+#endif
 #include "tools/render/TimeTextLines.h"
+#include "tools/render/VersionReport.h"
 
 #include "common/Sanitizers.h"
 
@@ -69,6 +78,81 @@ void writeStdout(const std::string& text) {
     }
 }
 
+void printNote(const std::string& message) { std::fprintf(stderr, "%s: %s\n", kProgramName, message.c_str()); }
+
+std::string sizeText(FrameSize size) {
+    return joinText({std::to_string(size.width), "x", std::to_string(size.height)});
+}
+
+std::string rateText(FrameRateRatio rate) {
+    return rate.denominator == 1 ? std::to_string(rate.numerator)
+                                 : joinText({std::to_string(rate.numerator), "/", std::to_string(rate.denominator)});
+}
+
+struct FrameSetup {
+    FrameSize size;
+    double fps = 25.0;
+    FrameRateRatio rate{25, 1};
+    double pixelAspectRatio = 1.0;
+};
+
+// The frame size: --size, else the source's; a video is scaled to --size, a
+// PNG picture must match it. The rate and pixel aspect ratio: a video's own,
+// else --fps and --par.
+FrameSetup resolveFrameSetup(const Options& options, const FrameSource* source) {
+    FrameSetup setup;
+    setup.fps = options.fps;
+    setup.rate = exactFrameRate(options.fps);
+    if (!setup.rate.usable()) setup.rate = FrameRateRatio{25, 1};
+    setup.pixelAspectRatio = options.pixelAspectRatio;
+    setup.size = options.size.value_or(kDefaultSize);
+    if (source == nullptr || !options.source || readsRawStream(options)) return setup;
+    const SourceInfo& info = source->info();
+    if (!info.rate) {
+        if (options.size && (options.size->width != info.size.width || options.size->height != info.size.height)) {
+            throw CliError(kExitBadCommandLine,
+                           joinText({"the source ", inQuotes(expandFramePattern(*options.source, options.frames.first)),
+                                     " is ", sizeText(info.size), ", not ", sizeText(*options.size), " like the frames"}));
+        }
+        setup.size = info.size;
+        return setup;
+    }
+    if (options.fpsGiven) {
+        throw CliError(kExitBadCommandLine, joinText({"--fps: the frame rate comes from the video source (",
+                                                      rateText(*info.rate), " frames per second)"}));
+    }
+    setup.rate = *info.rate;
+    setup.fps = static_cast<double>(info.rate->numerator) / static_cast<double>(info.rate->denominator);
+    setup.pixelAspectRatio = info.pixelAspectRatio;
+    if (options.size && (options.size->width != info.size.width || options.size->height != info.size.height)) {
+        if (options.mode == Mode::Render) {
+            printNote(joinText({"the source ", inQuotes(*options.source), " is ", sizeText(info.size),
+                                "; its frames are scaled to ", sizeText(*options.size)}));
+        }
+    } else {
+        setup.size = info.size;
+    }
+    return setup;
+}
+
+void takeStartFromFile(const PluginSession& session, const Options& options, const FrameSource& source,
+                       const FrameSetup& setup) {
+#ifndef HORAVEX_VIDEO
+    (void)session;
+    (void)options;
+    (void)source;
+    (void)setup;
+    throw CliError(kExitBadCommandLine, "--start-from-file needs a build with video support (FFmpeg)");
+#else
+    const bool timecode = isTimecodeFormat(timeValuesAt(session.effect->params(), 0.0).digitalFormat);
+    const StartSettings start = startFromFile(source.info(), options.startFromFile, timecode, setup.rate);
+    const std::string error = applySettings(session.effect->params(), start.settings,
+                                            [](host::Param&, double, double) {});
+    if (!error.empty()) throw CliError(kExitFile, joinText({"--start-from-file: ", error}));
+    if (!start.note.empty()) printNote(start.note);
+#endif
+}
+
 bool wantsProgress(ProgressMode mode) {
     if (mode == ProgressMode::Always) return true;
     if (mode == ProgressMode::Never) return false;
@@ -85,27 +169,40 @@ int run(const std::vector<std::string>& args) {
         writeStdout(usageText());
         return kExitDone;
     }
+    if (options.mode == Mode::Version) {
+        // The program's own versions first: they are worth knowing most when
+        // the bundle does not load.
+        writeStdout(programVersionLines());
+        if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+        writeStdout(pluginVersionLine(options));
+        if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
+        return kExitDone;
+    }
 
     const Context context = options.resolvedContext();
-    // The source decides the frame size, so it is read before anything else.
-    const std::optional<RgbaImage> firstSource =
-        options.mode == Mode::Render ? readFirstSource(options) : std::nullopt;
-    const FrameSize size = resolveFrameSize(options, firstSource);
+    // The source decides the frame size and rate, so it is read before
+    // anything else.
+    std::unique_ptr<FrameSource> source;
+    if (options.mode == Mode::Render || (options.source && !readsRawStream(options))) {
+        source = openFrameSource(options);
+    }
+    const FrameSetup setup = resolveFrameSetup(options, source.get());
 
     host::EffectConfig config;
-    config.frameRate = options.fps;
-    config.pixelAspectRatio = options.pixelAspectRatio;
-    config.projectSize = OfxPointD{size.width * options.pixelAspectRatio, static_cast<double>(size.height)};
-    config.duration = static_cast<double>(options.frames.count());
+    config.frameRate = setup.fps;
+    config.pixelAspectRatio = setup.pixelAspectRatio;
+    config.projectSize = OfxPointD{setup.size.width * setup.pixelAspectRatio, static_cast<double>(setup.size.height)};
+    config.duration = static_cast<double>(
+        source && source->info().frameCount > 0 ? source->info().frameCount : options.frames.count());
     const PluginSession session =
-        openSession(options.bundle ? std::filesystem::path(*options.bundle) : defaultBundlePath(), options.pluginId,
-                    context, config);
+        openSession(bundleToLoad(options), options.pluginId, context, config, !writesVideo(options));
 
     const std::string settingError =
         applySettings(session.effect->params(), options.settings, [&session](host::Param& param, double x, double y) {
             session.effect->setSpatialFraction(param.name(), x, y);
         });
     if (!settingError.empty()) throw CliError(kExitBadCommandLine, settingError);
+    if (options.startFromFile.enabled) takeStartFromFile(session, options, *source, setup);
 
     switch (options.mode) {
         case Mode::ListParams:
@@ -113,13 +210,18 @@ int run(const std::vector<std::string>& args) {
             break;
         case Mode::Text:
             for (int64_t frame = options.frames.first; frame <= options.frames.last; ++frame) {
-                writeStdout(joinText({timeTextLine(session.effect->params(), frame, options.fps), "\n"}));
+                writeStdout(joinText({timeTextLine(session.effect->params(), frame, setup.fps), "\n"}));
             }
             break;
-        case Mode::Render:
-            renderFrames(*session.effect, options, size, firstSource, wantsProgress(options.progress));
+        case Mode::Render: {
+            const host::ImageSpec layout = frameLayout(setup.size, options.depth, setup.pixelAspectRatio);
+            source->start(layout);
+            const std::unique_ptr<FrameSink> sink = openFrameSink(options, *source, layout, setup.rate);
+            renderFrames(*session.effect, options, layout, *source, *sink, wantsProgress(options.progress));
             break;
+        }
         case Mode::Help:
+        case Mode::Version:
             break;
     }
     if (std::fflush(stdout) != 0) throw CliError(kExitFile, "cannot write to the standard output");
@@ -141,10 +243,12 @@ int main(int argc, char** argv) {
 #endif
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    catchInterruptions();
     try {
         return run(args);
     } catch (const CliError& e) {
         printError(e.what());
+        if (interruption() != 0) endByInterruption(interruption());
         return e.exitCode();
     } catch (const std::bad_alloc&) {
         printError("not enough memory for frames of this size and depth");

@@ -38,23 +38,8 @@ PluginSession::~PluginSession() {
     if (loaded && host) host->unload();
 }
 
-std::filesystem::path defaultBundlePath() {
-    std::error_code error;
-#ifdef _WIN32
-    std::wstring name(MAX_PATH, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
-    if (length == 0 || length >= name.size()) return "Horavex.ofx.bundle";
-    name.resize(length);
-    const std::filesystem::path self(name);
-#else
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return "Horavex.ofx.bundle";
-#endif
-    return (self.parent_path() / ".." / "Horavex.ofx.bundle").lexically_normal();
-}
-
 PluginSession openSession(const std::filesystem::path& bundle, const std::string& pluginId, Context context,
-                          const host::EffectConfig& config) {
+                          const host::EffectConfig& config, bool hostThreads) {
     PluginSession session;
     try {
         session.library = std::make_unique<host::PluginLibrary>(host::PluginLibrary::open(bundle));
@@ -76,7 +61,7 @@ PluginSession openSession(const std::filesystem::path& bundle, const std::string
 
     // Large frames are composited on every CPU through the multi-thread suite.
     host::HostConfig hostConfig;
-    hostConfig.threaded = true;
+    hostConfig.threaded = hostThreads;
     session.host = std::make_unique<host::Host>(hostConfig);
     // The program never reads the call log, which would grow with every frame.
     session.host->calls().setEnabled(false);

@@ -46,14 +46,13 @@ struct PluginSession {
     bool loaded = false;
 };
 
-// Horavex.ofx.bundle in the folder above the running program's folder:
-// where the build puts the bundle and the program's folder tools/.
-std::filesystem::path defaultBundlePath();
-
 // Throws CliError: kExitBundle when the bundle does not load, lacks the
 // plug-in or the plug-in fails load, describe or instance creation;
 // kExitBadCommandLine when it does not offer the context.
+// `hostThreads`: the plug-in may spread a frame over every CPU through the
+// multi-thread suite; a video encoder that keeps them busy already is better
+// left alone.
 PluginSession openSession(const std::filesystem::path& bundle, const std::string& pluginId, Context context,
-                          const host::EffectConfig& config);
+                          const host::EffectConfig& config, bool hostThreads = true);
 
 }  // namespace horavex::cli
