@@ -4,6 +4,7 @@
 #include <exception>
 #include <new>
 
+#include "core/drawing/Graphics.h"
 #include "core/drawing/WarmUp.h"
 #include "ofxapi/OfxNames.h"
 #include "adapter/Describe.h"
@@ -34,9 +35,14 @@ OfxStatus describeInContextAction(OfxImageEffectHandle effect, OfxPropertySetHan
 OfxStatus createInstanceAction(OfxImageEffectHandle effect, OfxPropertySetHandle, OfxPropertySetHandle) {
     return createInstance(effect);
 }
-// Loading and unloading need no work of ours, but a host may treat any
-// answer other than success as a failure and drop the plug-in.
+// Loading needs no work of ours, but a host may treat any answer other than
+// success as a failure and drop the plug-in.
 OfxStatus succeedAction(OfxImageEffectHandle, OfxPropertySetHandle, OfxPropertySetHandle) {
+    return kOfxStatOK;
+}
+// The drawing library stays started from the first drawing to the unload.
+OfxStatus unloadAction(OfxImageEffectHandle, OfxPropertySetHandle, OfxPropertySetHandle) {
+    releaseDrawingBackend();
     return kOfxStatOK;
 }
 OfxStatus destroyInstanceAction(OfxImageEffectHandle effect, OfxPropertySetHandle, OfxPropertySetHandle) {
@@ -62,7 +68,7 @@ constexpr ActionEntry kActions[] = {
     {kOfxImageEffectActionGetClipPreferences, getClipPreferences, true},
     {kOfxActionInstanceChanged, instanceChanged, true},
     {kOfxActionLoad, succeedAction, false},
-    {kOfxActionUnload, succeedAction, false},
+    {kOfxActionUnload, unloadAction, false},
 };
 
 OfxStatus dispatch(const char* action, const void* handle, OfxPropertySetHandle inArgs,

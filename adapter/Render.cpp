@@ -212,7 +212,9 @@ OfxStatus render(OfxImageEffectHandle effect, OfxPropertySetHandle inArgs, OfxPr
         std::shared_ptr<const ClockPicture> drawn;
         hostBandRunner(suites)(bands, [&](unsigned band) {
             if (band == 0) {
-                drawn = drawClockPictureLocked();
+                const std::lock_guard<std::mutex> guard(record->renderLock);
+                drawn = record->clockCache->obtain(key, shown);
+                record->clockCache->noteObtainedBesideCopies();
             }
             copyClearRows();
         });

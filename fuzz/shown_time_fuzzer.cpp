@@ -69,6 +69,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (values.clockMode == kCountdownMode && values.showOvertime == 0) {
             FUZZ_CHECK(!shown.negative);
         }
+        // Whatever its start, stop and direction, a countdown never shows
+        // more than its duration.
+        if (values.clockMode == kCountdownMode && !shown.negative) {
+            const int64_t left =
+                ((int64_t{shown.hours} * 60 + shown.minutes) * 60 + shown.seconds) * 1000 + shown.milliseconds;
+            FUZZ_CHECK(left <= countdownMilliseconds(values.countdownHours, values.countdownMinutes,
+                                                     values.countdownSeconds, values.countdownMilliseconds));
+        }
     } else {
         FUZZ_CHECK(inRanges(shown));
         FUZZ_CHECK(!shown.negative && !shown.overtime);

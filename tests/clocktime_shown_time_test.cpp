@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/clocktime/ComputeShownTime.h"
+#include "core/clocktime/TimeText.h"
 
 namespace horavex {
 namespace {
@@ -347,6 +348,69 @@ TEST(ShownTimeCountdown, TheStopTimeHaltsItAndDurationsAddUpTheirParts) {
     EXPECT_FALSE(shown.negative);
 }
 
+int64_t spanMilliseconds(const ShownTime& shown) {
+    const int64_t magnitude =
+        ((int64_t{shown.hours} * 60 + shown.minutes) * 60 + shown.seconds) * 1000 + shown.milliseconds;
+    return shown.negative ? -magnitude : magnitude;
+}
+
+TEST(ShownTimeCountdown, NeverShowsMoreThanItsDurationWhateverItsStartAndStop) {
+    // A stop before the start halts the clock from the first frame: the
+    // countdown holds at its full duration.
+    ClockValues values = countdownOf(0, 5, 0, 0);
+    values.startHour = 23;
+    stopAt(values, 1, 0, 0.0);
+    EXPECT_EQ(shownAt(0, values), (Hms{0, 5, 0, 0}));
+    EXPECT_EQ(shownAt(250, values), (Hms{0, 5, 0, 0}));
+    values = countdownOf(0, 5, 0, 0);
+    values.startHour = 1;
+    stopAt(values, 0, 0, 2.0);
+    EXPECT_EQ(shownAt(0, values), (Hms{0, 5, 0, 0}));
+    EXPECT_EQ(shownAt(100, values), (Hms{0, 5, 0, 0}));
+
+    constexpr int64_t kDuration = 300'000;
+    for (int direction : {0, 1}) {
+        for (int startHour : {0, 1, 12, 23}) {
+            for (int stopHour : {0, 1, 12, 23}) {
+                for (double stopSecond : {0.0, 2.0}) {
+                    for (double frame : {0.0, 1.0, 50.0, 7500.0, 90000.0, -50.0}) {
+                        values = countdownOf(0, 5, 0, 0);
+                        values.runBackwards = static_cast<int16_t>(direction);
+                        values.startHour = static_cast<int16_t>(startHour);
+                        values.showOvertime = 1;
+                        stopAt(values, stopHour, 0, stopSecond);
+                        const ShownTime shown = computeShownTime(frame, kFps, values);
+                        EXPECT_LE(spanMilliseconds(shown), kDuration)
+                            << direction << " " << startHour << " " << stopHour << " " << stopSecond << " " << frame;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(ShownTimeCountdown, RunningBackwardsHoldsAtItsDurationWhateverTheStartAndStop) {
+    for (int startHour : {0, 1, 10, 23}) {
+        for (int startMinute : {0, 30}) {
+            for (int stopHour : {0, 5, 23}) {
+                for (double frame : {0.0, 1.0, 50.0, 7500.0, 90000.0}) {
+                    ClockValues values = countdownOf(0, 5, 0, 0);
+                    values.runBackwards = 1;
+                    values.showOvertime = 1;
+                    values.startHour = static_cast<int16_t>(startHour);
+                    values.startMinute = static_cast<int16_t>(startMinute);
+                    stopAt(values, stopHour, 0, 0.0);
+                    const ShownTime shown = computeShownTime(frame, kFps, values);
+                    EXPECT_EQ(hms(shown), (Hms{0, 5, 0, 0}))
+                        << startHour << ":" << startMinute << " stop " << stopHour << " frame " << frame;
+                    EXPECT_FALSE(shown.negative);
+                    EXPECT_FALSE(shown.overtime);
+                }
+            }
+        }
+    }
+}
+
 TEST(ShownTimeModes, AnUnknownModeShowsTheTimeOfDay) {
     for (int16_t mode : {int16_t{-1}, int16_t{3}, int16_t{32767}}) {
         ClockValues values = startingAt(23, 59, 59.0);
@@ -367,6 +431,42 @@ TEST(ShownTimeModes, ExtremeInputsGiveSpansInRange) {
                 EXPECT_GE(shown.minutes, 0);
                 EXPECT_LT(shown.minutes, 60);
                 EXPECT_GE(shown.milliseconds, 0);
+            }
+        }
+    }
+}
+
+// The timecode formats count a countdown in frame labels of their own; the
+// same rules hold there: never more than the duration, held at it backwards.
+TEST(ShownTimeCountdown, TimecodeLabelsKeepToTheDurationInEveryDirection) {
+    for (int format : {kTimecodeIndex, kDropFrameTimecodeIndex}) {
+        for (double rate : {25.0, 30000.0 / 1001.0}) {
+            ClockValues values = countdownOf(0, 5, 0, 0);
+            values.digitalFormat = static_cast<int16_t>(format);
+            values.showOvertime = 1;
+            const int64_t duration = computeShownTime(0.0, rate, values).timecodeFrames;
+            ASSERT_GT(duration, 7000) << format << " " << rate;
+            for (int direction : {0, 1}) {
+                for (int startHour : {0, 1, 23}) {
+                    for (int stopHour : {0, 1, 23}) {
+                        for (double frame : {1.0, 50.0, 9000.0, 90000.0}) {
+                            values.runBackwards = static_cast<int16_t>(direction);
+                            values.startHour = static_cast<int16_t>(startHour);
+                            stopAt(values, stopHour, 0, 0.0);
+                            const ShownTime shown = computeShownTime(frame, rate, values);
+                            const auto where = ::testing::Message() << format << " " << rate << " " << direction
+                                                                    << " " << startHour << "-" << stopHour << " "
+                                                                    << frame;
+                            if (shown.negative) {
+                                continue;  // overtime counts upwards from zero
+                            }
+                            EXPECT_LE(shown.timecodeFrames, duration) << where;
+                            if (direction == 1) {
+                                EXPECT_EQ(shown.timecodeFrames, duration) << where;
+                            }
+                        }
+                    }
+                }
             }
         }
     }

@@ -137,7 +137,11 @@ TEST(AnalogueGeometry, SnapshotValuesPickEachPartsColourAndScaleThePercentages) 
     values.pointColour = ChannelColour{0, 0, 9, 255};
     values.usePointColour = 0;
     values.hourSize = 120.0;
+    values.minuteSize = 40.0;
+    values.secondSize = 30.0;
     values.secondLength = 80.0;
+    values.minuteLength = 70.0;
+    values.hourLength = 20.0;
     values.pointLength = 50.0;
     values.pointSize = 50.0;
     AnalogueClockDrawer clock;
@@ -147,7 +151,11 @@ TEST(AnalogueGeometry, SnapshotValuesPickEachPartsColourAndScaleThePercentages) 
     EXPECT_EQ(clock.markColour, makeColor(100, 255, 255, 255));
     EXPECT_EQ(clock.dialColour, makeColor(4, 1, 2, 3));
     EXPECT_DOUBLE_EQ(clock.hourSizeRatio, 1.2);
+    EXPECT_DOUBLE_EQ(clock.minuteSizeRatio, 0.4);
+    EXPECT_DOUBLE_EQ(clock.secondSizeRatio, 0.3);
     EXPECT_DOUBLE_EQ(clock.secondLengthRatio, 0.8);
+    EXPECT_DOUBLE_EQ(clock.minuteLengthRatio, 0.7);
+    EXPECT_DOUBLE_EQ(clock.hourLengthRatio, 0.2);
     EXPECT_DOUBLE_EQ(clock.markSizeRatio, 0.5);
     EXPECT_DOUBLE_EQ(clock.markLength, 50.0);
     EXPECT_EQ(clock.drawDial, 1);

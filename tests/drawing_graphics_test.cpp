@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -271,6 +272,34 @@ TEST(GraphicsFills, ShapesFarOutsideThePictureAreClippedNotWrapped) {
     EXPECT_EQ(far.touchedCount(), 0);
 }
 
+// A shape that leaves the picture keeps its edges where they were where it
+// crosses back in, whichever side it left by.
+TEST(GraphicsFills, ASlantedEdgeLeavingThePictureStaysWhereItWas) {
+    Canvas top(64, 48);
+    // The slanted edge runs from (0, -100) to (40, 100): x = 20.4 at y = 2,
+    // x = 28 at y = 40.
+    const std::array<PointF, 3> upwards{PointF{0.0f, -100.0f}, PointF{40.0f, 100.0f}, PointF{0.0f, 100.0f}};
+    top.graphics->fillPolygon(upwards, kOpaqueOrange);
+    EXPECT_TRUE(top.exactly(15, 2, kOpaqueOrange));
+    EXPECT_TRUE(top.untouched(25, 2));
+    EXPECT_TRUE(top.exactly(25, 40, kOpaqueOrange));
+    EXPECT_TRUE(top.untouched(31, 40));
+
+    Canvas bottom(64, 48);
+    // Mirrored: from (0, 148) up to (40, -52): x = 20.4 at y = 46.
+    const std::array<PointF, 3> downwards{PointF{0.0f, 148.0f}, PointF{40.0f, -52.0f}, PointF{0.0f, -52.0f}};
+    bottom.graphics->fillPolygon(downwards, kOpaqueOrange);
+    EXPECT_TRUE(bottom.exactly(15, 46, kOpaqueOrange));
+    EXPECT_TRUE(bottom.untouched(25, 46));
+
+    Canvas side(64, 48);
+    // Out to the left and back: from (-100, 0) to (100, 40) across x = 0 at y = 20.
+    const std::array<PointF, 3> sideways{PointF{-100.0f, 0.0f}, PointF{100.0f, 40.0f}, PointF{100.0f, 0.0f}};
+    side.graphics->fillPolygon(sideways, kOpaqueOrange);
+    EXPECT_TRUE(side.exactly(2, 15, kOpaqueOrange));
+    EXPECT_TRUE(side.untouched(2, 25));
+}
+
 TEST(GraphicsFills, HugeEllipsesAndRectanglesCoverWhatTheyShould) {
     Canvas canvas(32, 24);
     const int64_t r = int64_t{1} << 33;
@@ -395,6 +424,34 @@ TEST_F(GraphicsText, ManyFaceNamesAndSizesKeepTheFontMapBounded) {
     }
     auto font = canvas.graphics->createFont(u"Arial", 20.0f, kFontStyleRegular);
     EXPECT_EQ(canvas.graphics->measureString(L"12:34", *font, PointF{}), before);
+}
+
+// The font map holds every face and size it has loaded for as long as it
+// lives: past the limit the map that held them must go, taking them along.
+void noteFreed(gpointer flag, GObject*) { *static_cast<bool*>(flag) = true; }
+
+TEST_F(GraphicsText, TheFontMapHoldingManyFacesIsFreedPastTheLimit) {
+    PangoTextEngine& engine = PangoTextEngine::instance();
+    bool freed = false;
+    GObject* fontMap = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(engine.lock());
+        fontMap = G_OBJECT(pango_context_get_font_map(engine.context()));
+        g_object_weak_ref(fontMap, noteFreed, &freed);
+    }
+    {
+        Canvas canvas(10, 10);
+        for (int i = 0; i <= static_cast<int>(PangoTextEngine::kMaxFaces); ++i) {
+            // Sizes no other case uses, so that every one is a new face.
+            auto font = canvas.graphics->createFont(u"DejaVu Sans", 5.0f + static_cast<float>(i) / 64.0f,
+                                                    kFontStyleRegular);
+            EXPECT_GT(canvas.graphics->measureString(L"12:34", *font, PointF{}).width, 0.0f);
+        }
+    }
+    EXPECT_TRUE(freed);
+    if (!freed) {
+        g_object_weak_unref(fontMap, noteFreed, &freed);
+    }
 }
 
 #endif  // _WIN32

@@ -186,6 +186,9 @@ TEST_P(Described, DefinesExactlyTheParametersInOrder) {
             EXPECT_FALSE(wasSet(kOfxParamPropScriptName));
         }
         if (e.animates >= 0) {
+            // Hosts take a parameter whose animation is not declared as
+            // animating, so one that must not animate says so.
+            EXPECT_TRUE(wasSet(kOfxParamPropAnimates));
             EXPECT_EQ(props.getInt(kOfxParamPropAnimates), e.animates);
         } else {
             EXPECT_FALSE(wasSet(kOfxParamPropAnimates));
@@ -263,6 +266,8 @@ TEST_P(Described, ColoursChoicesStringsAndCentreHaveTheirDefaults) {
     EXPECT_EQ(centre.getDoubles(kOfxParamPropDefault), (std::vector<double>{0.5, 0.5}));
     EXPECT_EQ(centre.getString(kOfxParamPropDefaultCoordinateSystem), kOfxParamCoordinatesNormalised);
     EXPECT_EQ(centre.getString(kOfxParamPropDoubleType), kOfxParamDoubleTypeXYAbsolute);
+    // A thousandth of the frame a step, across and up alike.
+    EXPECT_EQ(centre.getDoubles(kOfxParamPropIncrement), (std::vector<double>{0.001, 0.001}));
     EXPECT_EQ(centre.getInt(kOfxParamPropUseHostOverlayHandle), 1);
 }
 

@@ -168,6 +168,96 @@ TEST_F(SnapshotThroughHost, ConvertsEveryKindOfValue) {
     EXPECT_DOUBLE_EQ(v.minuteLength, 70.0);
 }
 
+// The record's starting values stand in for a parameter until its first read
+// succeeds, so they must be what the parameter declares as its default. The
+// only exceptions are the record's own documented starting values for the
+// colours and the start date, and the fields no parameter drives.
+TEST_F(SnapshotThroughHost, StartingValuesAreTheDeclaredDefaultsButForTheDocumentedOnes) {
+    ASSERT_EQ(renderAt(0.0), kOfxStatOK);
+    ClockValues fromDefaults = values();
+    const ClockValues starting;
+
+    // Documented starting values that differ from the declared defaults:
+    // a clock of 35 % and hands of half size where the parameters say 50 %
+    // and 100 %, colours 39 % opaque white or black, the start date
+    // 1 January 2018 (the declared date defaults of 0 lie below the
+    // parameters' minimums).
+    EXPECT_EQ(fromDefaults.clockSizePercent, 50.0);
+    fromDefaults.clockSizePercent = 35.0;
+    for (double* handSize : {&fromDefaults.hourSize, &fromDefaults.minuteSize, &fromDefaults.secondSize,
+                             &fromDefaults.pointSize}) {
+        EXPECT_EQ(*handSize, 100.0);
+        *handSize = 50.0;
+    }
+    EXPECT_EQ(fromDefaults.mainColour, (ChannelColour{255, 255, 255, 255}));
+    fromDefaults.mainColour = ChannelColour{255, 255, 255, 100};
+    EXPECT_EQ(fromDefaults.backgroundColour, (ChannelColour{0, 0, 0, 255}));
+    fromDefaults.backgroundColour = ChannelColour{0, 0, 0, 100};
+    for (ChannelColour* hand : {&fromDefaults.hourColour, &fromDefaults.minuteColour, &fromDefaults.secondColour,
+                                &fromDefaults.pointColour}) {
+        EXPECT_EQ(*hand, (ChannelColour{255, 255, 255, 255}));
+        *hand = ChannelColour{0, 0, 0, 100};
+    }
+    EXPECT_EQ(fromDefaults.startDay, 0);
+    EXPECT_EQ(fromDefaults.startMonth, 0);
+    EXPECT_EQ(fromDefaults.startYear, 0);
+    fromDefaults.startDay = 1;
+    fromDefaults.startMonth = 1;
+    fromDefaults.startYear = 2018;
+    // Not parameters: they describe the image and the host, not the clock.
+    fromDefaults.renderScaleX = starting.renderScaleX;
+    fromDefaults.renderScaleY = starting.renderScaleY;
+    fromDefaults.pixelAspectRatio = starting.pixelAspectRatio;
+    fromDefaults.centreMapping = starting.centreMapping;
+
+    // Field by field for a readable failure, then the whole record, so that a
+    // field added later is compared too.
+#define HORAVEX_EXPECT_FIELD(field) EXPECT_EQ(starting.field, fromDefaults.field) << #field
+    HORAVEX_EXPECT_FIELD(clockStyle);
+    HORAVEX_EXPECT_FIELD(centreXPercent);
+    HORAVEX_EXPECT_FIELD(centreYPercent);
+    HORAVEX_EXPECT_FIELD(clockSizePercent);
+    HORAVEX_EXPECT_FIELD(startHour);
+    HORAVEX_EXPECT_FIELD(startMinute);
+    HORAVEX_EXPECT_FIELD(startSecond);
+    HORAVEX_EXPECT_FIELD(stopHour);
+    HORAVEX_EXPECT_FIELD(stopMinute);
+    HORAVEX_EXPECT_FIELD(stopSecond);
+    HORAVEX_EXPECT_FIELD(runBackwards);
+    HORAVEX_EXPECT_FIELD(digitalFormat);
+    HORAVEX_EXPECT_FIELD(speedFactor);
+    HORAVEX_EXPECT_FIELD(secondSize);
+    HORAVEX_EXPECT_FIELD(secondLength);
+    HORAVEX_EXPECT_FIELD(useSecondColour);
+    HORAVEX_EXPECT_FIELD(minuteSize);
+    HORAVEX_EXPECT_FIELD(minuteLength);
+    HORAVEX_EXPECT_FIELD(useMinuteColour);
+    HORAVEX_EXPECT_FIELD(hourSize);
+    HORAVEX_EXPECT_FIELD(hourLength);
+    HORAVEX_EXPECT_FIELD(useHourColour);
+    HORAVEX_EXPECT_FIELD(pointSize);
+    HORAVEX_EXPECT_FIELD(pointLength);
+    HORAVEX_EXPECT_FIELD(usePointColour);
+    HORAVEX_EXPECT_FIELD(drawMarks);
+    HORAVEX_EXPECT_FIELD(drawMinuteMarks);
+    HORAVEX_EXPECT_FIELD(drawSecondHand);
+    HORAVEX_EXPECT_FIELD(drawMinuteHand);
+    HORAVEX_EXPECT_FIELD(drawHourHand);
+    EXPECT_TRUE(starting.keyColour == fromDefaults.keyColour) << "keyColour";
+    HORAVEX_EXPECT_FIELD(keyMode);
+    HORAVEX_EXPECT_FIELD(clockMode);
+    HORAVEX_EXPECT_FIELD(countdownHours);
+    HORAVEX_EXPECT_FIELD(countdownMinutes);
+    HORAVEX_EXPECT_FIELD(countdownSeconds);
+    HORAVEX_EXPECT_FIELD(countdownMilliseconds);
+    HORAVEX_EXPECT_FIELD(showOvertime);
+    HORAVEX_EXPECT_FIELD(overtimeColour);
+    HORAVEX_EXPECT_FIELD(useOvertimeColour);
+    HORAVEX_EXPECT_FIELD(fixedWidthDigits);
+#undef HORAVEX_EXPECT_FIELD
+    EXPECT_TRUE(starting == fromDefaults);
+}
+
 TEST_F(SnapshotThroughHost, ChoicesAreReadAsTheyAreNowNotAtTheRenderTime) {
     Effect& e = *session.effect;
     e.param("ClockChoice").setInt(1);

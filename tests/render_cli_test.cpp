@@ -760,6 +760,19 @@ TEST(RenderCliProgram, TextLinesFollowTheTimerModesAndTimecodes) {
                                        "Duration Seconds=1", "--set", "Dig Clock Format=3", "--frames", "50"});
     EXPECT_THAT(lines(held.out), ElementsAre("50 00:00:00"));
 
+    // Never more than its duration: a stop before the start halts it at its
+    // duration, and running backwards holds it there, whatever the start.
+    for (const std::vector<std::string>& times :
+         {std::vector<std::string>{"--set", "Start Hour=23", "--set", "Stop Hour=1"},
+          std::vector<std::string>{"--set", "Start Hour=1", "--set", "Stop Second=2"},
+          std::vector<std::string>{"--set", "Run clock backwards=on", "--set", "Start Hour=1"},
+          std::vector<std::string>{"--set", "Run clock backwards=on"}}) {
+        std::vector<std::string> args{"--text", "--frames", "50", "--set", "Mode=Countdown"};
+        args.insert(args.end(), times.begin(), times.end());
+        const RunResult full = runProgram(args);
+        EXPECT_THAT(lines(full.out), ElementsAre("50 00:05:00.000")) << times[1] << " " << times[3];
+    }
+
     const RunResult stopwatch = runProgram({"--text", "--set", "Mode=Stopwatch", "--set", "Start Hour=23", "--set",
                                             "Speed Factor=3600", "--set", "Dig Clock Format=3", "--fps", "1",
                                             "--frames", "1-2"});

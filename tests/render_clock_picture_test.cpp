@@ -340,6 +340,12 @@ TEST(RenderThreads, ANewClockDrawnWhileOtherRowsAreCopiedGivesTheOneThreadPixels
                 results[cpus - 1].push_back(bytesOf(*images.output));
             }
             EXPECT_EQ(cacheOf(*session.effect).drawn(), std::size(steps));
+            // Every frame after the first has a last clock of its size to
+            // plan around, so with two CPUs its new clock is drawn beside the
+            // copying; a black key takes undrawn pixels, so then nothing is
+            // copied before the clock is ready.
+            const uint64_t besideCopies = cpus > 1 && c.keying != 2 ? std::size(steps) - 1 : 0;
+            EXPECT_EQ(cacheOf(*session.effect).obtainedBesideCopies(), besideCopies);
         }
         for (std::size_t k = 0; k < std::size(steps); ++k) {
             EXPECT_TRUE(results[0][k] == results[1][k]) << "step " << k;

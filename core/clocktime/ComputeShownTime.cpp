@@ -99,6 +99,19 @@ int64_t countdownMilliseconds(int32_t hours, int32_t minutes, int32_t seconds, i
     return std::clamp<int64_t>(total, 0, kMillisecondLimit);
 }
 
+int64_t countdownElapsedMilliseconds(int64_t clockMs, const ClockValues& values) {
+    // Backwards, the clock's time since the start runs below zero, which
+    // would add to the duration: the countdown holds at it instead. Forwards,
+    // a stop before the start halts the clock from the first frame on, and
+    // the countdown with it; the time of day the clock starts at (whatever
+    // side of the stop) is never counted.
+    if (values.runBackwards != 0) {
+        return 0;
+    }
+    const int64_t start = clockMilliseconds(values.startHour, values.startMinute, values.startSecond);
+    return std::max<int64_t>(clockMs - start, 0);
+}
+
 namespace {
 
 // The timecode label of a frame, counted the way the clock counts its time
@@ -129,7 +142,10 @@ void countTimecodeLabels(double renderTime, double clockRate, const ClockValues&
                 countdownMilliseconds(values.countdownHours, values.countdownMinutes, values.countdownSeconds,
                                       values.countdownMilliseconds),
                 fps, drop);
-            const int64_t remaining = duration - (count - start);
+            // As in milliseconds: running backwards uses none of the
+            // duration, and a stop before the start halts it at once.
+            const int64_t used = values.runBackwards != 0 ? 0 : std::max<int64_t>(count - start, 0);
+            const int64_t remaining = duration - used;
             // Zero is a frame of its own; the overtime starts on the frame
             // after it.
             const bool over = remaining < 0 && values.showOvertime != 0;
@@ -169,11 +185,10 @@ ShownTime computeShownTime(double renderTime, double frameRate, const ClockValue
         case kCountdownMode: {
             // Every term lies within a few times the limit: nothing here can
             // overflow.
-            const int64_t start = clockMilliseconds(values.startHour, values.startMinute, values.startSecond);
             const int64_t remaining =
                 countdownMilliseconds(values.countdownHours, values.countdownMinutes, values.countdownSeconds,
                                       values.countdownMilliseconds) -
-                (ms - start);
+                countdownElapsedMilliseconds(ms, values);
             if (remaining < 0 && values.showOvertime != 0) {
                 splitSpan(remaining, shown);
                 shown.overtime = true;

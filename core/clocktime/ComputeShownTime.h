@@ -41,6 +41,11 @@ int64_t haltedCount(int64_t start, int64_t elapsed, int64_t stop, bool backwards
 // stop time.
 int64_t unwrappedClockMilliseconds(double renderTime, double frameRate, const ClockValues& values);
 
+// The clock time a countdown has used up, given the unwrapped clock time:
+// what elapsed since the start running forward, never below zero; nothing
+// running backward.
+int64_t countdownElapsedMilliseconds(int64_t clockMs, const ClockValues& values);
+
 // By values.clockMode: the time of day; a stopwatch, the unwrapped time
 // itself (so the start time is its offset); a countdown, the duration less
 // the clock time elapsed since the start, held at zero or, with overtime

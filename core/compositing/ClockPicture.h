@@ -122,6 +122,10 @@ public:
 
     // Number of pictures this cache has drawn so far.
     uint64_t drawn() const noexcept { return drawn_; }
+    // Number of new clocks a render obtained on one of the host's threads
+    // while the others copied the rows the last clock had left alone.
+    uint64_t obtainedBesideCopies() const noexcept { return obtainedBesideCopies_; }
+    void noteObtainedBesideCopies() noexcept { ++obtainedBesideCopies_; }
     void clear() noexcept;
 
 private:
@@ -129,6 +133,7 @@ private:
     ClockKey key_;
     std::shared_ptr<const ClockPicture> picture_;
     uint64_t drawn_ = 0;
+    uint64_t obtainedBesideCopies_ = 0;
 };
 
 }  // namespace horavex

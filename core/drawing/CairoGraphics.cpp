@@ -619,4 +619,7 @@ std::unique_ptr<Graphics> createGraphics(const DrawingTarget* target) {
     return std::make_unique<CairoGraphics>(target);
 }
 
+// Cairo and Pango need no start-up; the fonts stay ready for a next load.
+void releaseDrawingBackend() {}
+
 }  // namespace horavex

@@ -27,12 +27,14 @@ using std::min;
 #include <cstddef>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/drawing/AlphaConversion.h"
+#include "core/drawing/GdiplusFonts.h"
+#include "core/drawing/GdiplusRuntime.h"
 #include "core/drawing/Graphics.h"
 #include "core/drawing/PolygonClip.h"
 
@@ -58,52 +60,9 @@ constexpr wchar_t kMeasuringFace[] = L"Arial";
 constexpr double kEllipseTolerance = 0.05;
 constexpr size_t kMaxEllipseSegments = size_t{1} << 18;
 
-// GDI+ is started when the first Graphics of the process needs it and shut
-// down when the last Graphics or font made with it is gone, so each render
-// runs between a start-up and a shut-down, as GDI+ wants, and renders of
-// several instances at once share one start-up.
-class GdiplusSession {
-public:
-    static std::shared_ptr<GdiplusSession> acquire() {
-        static std::mutex* mutex = new std::mutex();
-        static std::weak_ptr<GdiplusSession>* current = new std::weak_ptr<GdiplusSession>();
-        std::lock_guard<std::mutex> guard(*mutex);
-        std::shared_ptr<GdiplusSession> session = current->lock();
-        if (session == nullptr) {
-            session = std::shared_ptr<GdiplusSession>(new GdiplusSession());
-            *current = session;
-        }
-        return session;
-    }
-
-    ~GdiplusSession() {
-        if (started_) {
-            gp::GdiplusShutdown(token_);
-        }
-    }
-
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-
-    bool started() const noexcept { return started_; }
-
-private:
-    GdiplusSession() {
-        gp::GdiplusStartupInput input;
-        input.GdiplusVersion = 1;
-        input.DebugEventCallback = nullptr;
-        input.SuppressBackgroundThread = FALSE;
-        input.SuppressExternalCodecs = FALSE;
-        started_ = gp::GdiplusStartup(&token_, &input, nullptr) == gp::Ok;
-    }
-
-    ULONG_PTR token_ = 0;
-    bool started_ = false;
-};
-
 class GdiplusFont final : public Font {
 public:
-    explicit GdiplusFont(std::shared_ptr<GdiplusSession> session) : session_(std::move(session)) {}
+    GdiplusFont() = default;
     ~GdiplusFont() override {
         if (font_ != nullptr) {
             flat::GdipDeleteFont(font_);
@@ -114,7 +73,8 @@ public:
 
     bool usable() const noexcept override { return font_ != nullptr; }
 
-    std::shared_ptr<GdiplusSession> session_;
+    // Made with the GDI+ font, so that GDI+ outlives it.
+    std::optional<GdiplusUse> use_;
     gp::GpFont* font_ = nullptr;
     // Drawing size over the size the font was made at.
     double scale_ = 1.0;
@@ -159,14 +119,99 @@ std::vector<PointD> flattenEllipse(double centreX, double centreY, double radius
     return outline;
 }
 
+std::vector<std::wstring>& facesTreatedAsMissing() {
+    static auto* faces = new std::vector<std::wstring>();
+    return *faces;
+}
+
+bool treatedAsMissing(const std::wstring& face) {
+    for (const std::wstring& missing : facesTreatedAsMissing()) {
+        if (CompareStringOrdinal(face.c_str(), -1, missing.c_str(), -1, TRUE) == CSTR_EQUAL) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::wstring familyName(const gp::GpFontFamily* family) {
+    WCHAR name[LF_FACESIZE] = {};
+    if (flat::GdipGetFamilyName(family, name, LANG_NEUTRAL) != gp::Ok) {
+        return std::wstring();
+    }
+    name[LF_FACESIZE - 1] = 0;
+    return std::wstring(name);
+}
+
+// A family to make a font of, or null; the caller deletes it.
+gp::GpFontFamily* usableFamily(gp::GpFontFamily* family) {
+    if (family != nullptr && treatedAsMissing(familyName(family))) {
+        flat::GdipDeleteFontFamily(family);
+        return nullptr;
+    }
+    return family;
+}
+
+gp::GpFontFamily* familyNamed(const std::wstring& name) {
+    gp::GpFontFamily* family = nullptr;
+    if (name.empty() || treatedAsMissing(name) ||
+        flat::GdipCreateFontFamilyFromName(name.c_str(), nullptr, &family) != gp::Ok) {
+        return nullptr;
+    }
+    return usableFamily(family);
+}
+
+gp::GpFontFamily* genericSansSerif() {
+    gp::GpFontFamily* family = nullptr;
+    if (flat::GdipGetGenericFontFamilySansSerif(&family) != gp::Ok) {
+        return nullptr;
+    }
+    return usableFamily(family);
+}
+
+// Any face the system has, a sans-serif one if there is one.
+gp::GpFontFamily* anyInstalledFamily() {
+    gp::GpFontCollection* installed = nullptr;
+    INT count = 0;
+    if (flat::GdipNewInstalledFontCollection(&installed) != gp::Ok || installed == nullptr ||
+        flat::GdipGetFontCollectionFamilyCount(installed, &count) != gp::Ok || count <= 0) {
+        return nullptr;
+    }
+    // The collection's own families, not to be deleted; the one chosen is
+    // cloned for the caller.
+    std::vector<gp::GpFontFamily*> families(static_cast<size_t>(count));
+    INT found = 0;
+    if (flat::GdipGetFontCollectionFamilyList(installed, count, families.data(), &found) != gp::Ok) {
+        return nullptr;
+    }
+    gp::GpFontFamily* chosen = nullptr;
+    for (INT i = 0; i < std::min(found, count); ++i) {
+        const std::wstring name = familyName(families[static_cast<size_t>(i)]);
+        if (name.empty() || name[0] == L'@' || treatedAsMissing(name)) {
+            continue;
+        }
+        const bool sans = name.find(L"Sans") != std::wstring::npos && name.find(L"Mono") == std::wstring::npos;
+        if (chosen == nullptr || sans) {
+            chosen = families[static_cast<size_t>(i)];
+        }
+        if (sans) {
+            break;
+        }
+    }
+    gp::GpFontFamily* family = nullptr;
+    if (chosen == nullptr || flat::GdipCloneFontFamily(chosen, &family) != gp::Ok) {
+        return nullptr;
+    }
+    return family;
+}
+
 class GdiplusGraphics final : public Graphics {
 public:
     explicit GdiplusGraphics(const DrawingTarget* target) {
         if (target == nullptr || target->pixels == nullptr || target->width <= 0 || target->height <= 0) {
             return;
         }
-        session_ = GdiplusSession::acquire();
-        if (!session_->started()) {
+        use_.emplace();
+        if (!use_->started()) {
             return;
         }
         const INT stride = static_cast<INT>(target->rowBytes);
@@ -280,7 +325,7 @@ public:
     }
 
     std::unique_ptr<Font> createFont(std::u16string_view faceName, float emSizePoints, int styleBits) override {
-        auto font = std::make_unique<GdiplusFont>(session_);
+        auto font = std::make_unique<GdiplusFont>();
         const double pixels = static_cast<double>(emSizePoints) * kPixelsPerPoint;
         if (target_ == nullptr || !std::isfinite(pixels) || pixels <= 0.0 || pixels > kMaxFontPixels) {
             return font;
@@ -292,10 +337,6 @@ public:
             }
             name.push_back(static_cast<wchar_t>(c));
         }
-        gp::GpFontFamily* family = nullptr;
-        if (name.empty() || flat::GdipCreateFontFamilyFromName(name.c_str(), nullptr, &family) != gp::Ok) {
-            family = nullptr;
-        }
         const double layoutPixels = std::min(pixels, kMaxLayoutPixels);
         font->scale_ = pixels / layoutPixels;
         if (pixels > kMaxLayoutPixels) {
@@ -303,26 +344,31 @@ public:
         }
         const INT style = styleBits & (gp::FontStyleBold | gp::FontStyleItalic | gp::FontStyleUnderline |
                                        gp::FontStyleStrikeout);
-        if (family == nullptr ||
-            flat::GdipCreateFont(family, emSizePoints, style, gp::UnitPoint, &font->font_) != gp::Ok) {
-            font->font_ = nullptr;
-            if (family != nullptr) {
-                flat::GdipDeleteFontFamily(family);
-                family = nullptr;
+        font->use_.emplace();
+        // The face asked for, else, as fontconfig's sans-serif does on the
+        // other backend, a sans-serif face the system has: GDI+'s generic
+        // family (Wine has it only with its own fonts), the face the clock
+        // measures with, or, last, any installed face, so that a clock is
+        // never drawn without its text.
+        using Lookup = gp::GpFontFamily* (*)(const std::wstring&);
+        const Lookup chain[] = {
+            [](const std::wstring& requested) { return familyNamed(requested); },
+            [](const std::wstring&) { return genericSansSerif(); },
+            [](const std::wstring&) { return familyNamed(kMeasuringFace); },
+            [](const std::wstring&) { return anyInstalledFamily(); },
+        };
+        for (const Lookup lookup : chain) {
+            gp::GpFontFamily* family = lookup(name);
+            if (family == nullptr) {
+                continue;
             }
-            // A system without the generic family's faces (Wine without its
-            // own fonts) still has the face the clock measures with.
-            if (flat::GdipGetGenericFontFamilySansSerif(&family) != gp::Ok &&
-                flat::GdipCreateFontFamilyFromName(kMeasuringFace, nullptr, &family) != gp::Ok) {
-                family = nullptr;
-            }
-            if (family != nullptr &&
-                flat::GdipCreateFont(family, emSizePoints, style, gp::UnitPoint, &font->font_) != gp::Ok) {
-                font->font_ = nullptr;
-            }
-        }
-        if (family != nullptr) {
+            const bool made =
+                flat::GdipCreateFont(family, emSizePoints, style, gp::UnitPoint, &font->font_) == gp::Ok;
             flat::GdipDeleteFontFamily(family);
+            if (made) {
+                break;
+            }
+            font->font_ = nullptr;
         }
         return font;
     }
@@ -498,7 +544,7 @@ private:
                               gp::FillModeAlternate);
     }
 
-    std::shared_ptr<GdiplusSession> session_;
+    std::optional<GdiplusUse> use_;
     gp::GpBitmap* bitmap_ = nullptr;
     gp::GpGraphics* graphics_ = nullptr;
     const DrawingTarget* target_ = nullptr;
@@ -511,5 +557,9 @@ private:
 std::unique_ptr<Graphics> createGraphics(const DrawingTarget* target) {
     return std::make_unique<GdiplusGraphics>(target);
 }
+
+void releaseDrawingBackend() { shutDownGdiplus(); }
+
+void setFacesTreatedAsMissing(std::vector<std::wstring> faces) { facesTreatedAsMissing() = std::move(faces); }
 
 }  // namespace horavex

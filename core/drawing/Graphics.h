@@ -73,4 +73,9 @@ public:
 // target nothing is drawn and nothing measures.
 std::unique_ptr<Graphics> createGraphics(const DrawingTarget* target);
 
+// Lets go of what the platform's drawing library keeps for the whole process
+// (GDI+, started when the process first draws); the next drawing starts it
+// again. Called when the plug-in is unloaded.
+void releaseDrawingBackend();
+
 }  // namespace horavex

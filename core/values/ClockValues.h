@@ -64,9 +64,10 @@ struct ClockValues {
     int16_t drawSecondHand = 1;
     int16_t drawMinuteHand = 1;
     int16_t drawHourHand = 1;
-    // Written by every render before anything reads them; zero until then.
-    OfxRGBAColourB keyColour{0, 0, 0, 0};
+    // The key parameters' defaults: green, keying off.
+    OfxRGBAColourB keyColour{0, 255, 0, 255};
     int16_t keyMode = 0;
+    // Written by every render before anything reads them.
     double renderScaleX = 1.0;
     double renderScaleY = 1.0;
     double pixelAspectRatio = 1.0;
