@@ -53,28 +53,39 @@ std::string temporaryPattern(const std::string& path) {
     return folder + "." + name + ".XXXXXX";
 }
 
-}  // namespace
-
-bool writeFileAtomically(const std::string& path, const FileContentWriter& write, std::string& error) {
-    if (path.empty() || path.back() == '/') {
+// Makes an empty temporary file beside `target` (which must be a file name,
+// and a regular file if it exists) and opens it; -1 with `error` set when
+// that cannot be done.
+int createTemporaryBeside(const std::string& target, std::string& temporary, std::string& error) {
+    if (target.empty() || target.back() == '/') {
         error = "not a file name";
-        return false;
+        return -1;
     }
     struct stat existing {};
-    if (lstat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+    if (lstat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
         error = "it exists and is not a regular file; it is left alone";
-        return false;
+        return -1;
     }
-
-    std::string pattern = temporaryPattern(path);
+    std::string pattern = temporaryPattern(target);
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = mkstemp(name.data());
     if (fd < 0) {
         error = systemError(errno);
+        return -1;
+    }
+    temporary = name.data();
+    return fd;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::string& path, const FileContentWriter& write, std::string& error) {
+    std::string temporary;
+    const int fd = createTemporaryBeside(path, temporary, error);
+    if (fd < 0) {
         return false;
     }
-    const std::string temporary(name.data());
     std::FILE* file = fdopen(fd, "wb");
     if (file == nullptr) {
         error = systemError(errno);
@@ -109,24 +120,10 @@ TemporaryFileBeside::~TemporaryFileBeside() {
 }
 
 bool TemporaryFileBeside::create(const std::string& target, std::string& error) {
-    if (target.empty() || target.back() == '/') {
-        error = "not a file name";
-        return false;
-    }
-    struct stat existing {};
-    if (lstat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
-        error = "it exists and is not a regular file; it is left alone";
-        return false;
-    }
-    std::string pattern = temporaryPattern(target);
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
+    const int fd = createTemporaryBeside(target, temporary_, error);
     if (fd < 0) {
-        error = systemError(errno);
         return false;
     }
-    temporary_ = name.data();
     target_ = target;
     const bool permitted = fchmod(fd, 0666 & ~processUmask()) == 0;
     const int savedErrno = errno;
