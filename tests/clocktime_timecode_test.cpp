@@ -118,6 +118,9 @@ TEST(TimecodeCount, ElapsedFramesRoundDownForgivingOnlyTheErrorOfAnExactFrame) {
     EXPECT_EQ(wholeFramesElapsed(kNaN, {25, 1}), 0);
     EXPECT_EQ(wholeFramesElapsed(kInf, {25, 1}), 0);
     EXPECT_EQ(wholeFramesElapsed(1e300, {1000, 1}), int64_t{1'000'000'000'000'000});
+    // Times whose frame count overflows a double saturate too, either way.
+    EXPECT_EQ(wholeFramesElapsed(1.7e308, {120000, 1001}), int64_t{1'000'000'000'000'000});
+    EXPECT_EQ(wholeFramesElapsed(-1.7e308, {120000, 1001}), -int64_t{1'000'000'000'000'000});
     EXPECT_EQ(wholeFramesElapsed(-1e300, {1000, 1}), -int64_t{1'000'000'000'000'000});
 }
 

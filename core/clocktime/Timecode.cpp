@@ -65,6 +65,11 @@ int64_t wholeFramesElapsed(double seconds, FrameRateRatio rate) {
         return 0;
     }
     const double frames = seconds * static_cast<double>(rate.numerator) / static_cast<double>(rate.denominator);
+    // A time near the largest double overflows to an infinity, which the
+    // forgiveness below would turn into NaN going downwards.
+    if (!std::isfinite(frames)) {
+        return frames > 0.0 ? kFrameLimit : -kFrameLimit;
+    }
     // An exact frame time comes back from seconds x rate a few ulps either
     // side of its whole number: forgive that much, and no more.
     const double forgiven = frames + 1e-9 * std::max(1.0, std::abs(frames));
