@@ -3,8 +3,10 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
 
 #include "core/clocktime/ComputeShownTime.h"
+#include "core/clocktime/FrameRate.h"
 #include "core/clocktime/TimeText.h"
 
 namespace horavex {
@@ -470,6 +472,23 @@ TEST(ShownTimeCountdown, TimecodeLabelsKeepToTheDurationInEveryDirection) {
             }
         }
     }
+}
+
+
+// Each "Frame Rate" option runs the clock at the rate its label names (the
+// NTSC ones at their exact ratios, a few parts in a million off the label).
+TEST(FrameRateOptions, EveryStandardRateIsTheOneItsLabelNames) {
+    int standard = 0;
+    for (const FrameRateOption& option : kFrameRateOptions) {
+        const std::string label = option.label;
+        if (label == "From Host" || label == "Custom") {
+            EXPECT_EQ(option.framesPerSecond, 0.0) << label;
+            continue;
+        }
+        ++standard;
+        EXPECT_NEAR(option.framesPerSecond, std::stod(label), 2e-4) << label;
+    }
+    EXPECT_EQ(standard, 12);
 }
 
 }  // namespace
