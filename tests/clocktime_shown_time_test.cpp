@@ -491,5 +491,24 @@ TEST(FrameRateOptions, EveryStandardRateIsTheOneItsLabelNames) {
     EXPECT_EQ(standard, 12);
 }
 
+
+// At 29.97 a one-second countdown reaches its zero label on frame 30, 1.001 s
+// in: the clock's milliseconds are then a millisecond past zero, but the zero
+// frame shows no overtime, in its label or in its time.
+TEST(ShownTimeCountdown, TheZeroFrameOfATimecodeCountdownShowsNoOvertime) {
+    ClockValues values = countdownOf(0, 0, 1, 0);
+    values.digitalFormat = static_cast<int16_t>(kDropFrameTimecodeIndex);
+    values.showOvertime = 1;
+    const ShownTime zero = computeShownTime(30.0, 30000.0 / 1001.0, values);
+    EXPECT_FALSE(zero.negative);
+    EXPECT_FALSE(zero.overtime);
+    EXPECT_EQ(zero.timecodeFrames, 0);
+    EXPECT_EQ(hms(zero), (Hms{0, 0, 0, 0}));
+    const ShownTime past = computeShownTime(31.0, 30000.0 / 1001.0, values);
+    EXPECT_TRUE(past.negative);
+    EXPECT_TRUE(past.overtime);
+    EXPECT_EQ(past.timecodeFrames, 1);
+}
+
 }  // namespace
 }  // namespace horavex

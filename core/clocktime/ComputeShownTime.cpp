@@ -149,6 +149,11 @@ void countTimecodeLabels(double renderTime, double clockRate, const ClockValues&
             // Zero is a frame of its own; the overtime starts on the frame
             // after it.
             const bool over = remaining < 0 && values.showOvertime != 0;
+            // The labels decide the overtime: a time past zero by less than a
+            // frame is still the zero frame, and shows no overtime anywhere.
+            if (!over && shown.negative) {
+                splitSpan(0, shown);
+            }
             shown.negative = over;
             shown.overtime = over;
             shown.timecodeFrames = over ? -remaining : std::max<int64_t>(remaining, 0);
