@@ -75,7 +75,7 @@ protected:
 TEST_F(RenderProgramOnWindows, DescribesTheWin64PlugInWithItsParameters) {
     const ProgramRun run = runRender("--list-params", folder_);
     EXPECT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find("55 parameters"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("57 parameters"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("FontParam"), std::string::npos) << run.out;
 }
 
