@@ -311,9 +311,9 @@ TEST_P(ClockOnTheHostsPoint, CentresTheClockOnThePoint) {
     const int rows = (b.y2 - b.y1) / c.tiles;
     for (int t = 0; t < c.tiles; ++t) {
         const OfxRectI tile{b.x1, b.y1 + t * rows, b.x2, t + 1 == c.tiles ? b.y2 : b.y1 + (t + 1) * rows};
-        ImageSpec spec = whole;
-        spec.bounds = tile;
-        FrameImages images = attachFrame(*s, spec);
+        ImageSpec tileImage = whole;
+        tileImage.bounds = tile;
+        FrameImages images = attachFrame(*s, tileImage);
         fillImage(*images.source, kSourceColour);
         RenderArgs args{0.0, tile};
         args.renderScale = c.renderScale;
