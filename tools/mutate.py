@@ -13,6 +13,7 @@ alter behaviour), which only a person can tell apart.
     tools/mutate.py --seed 7 -n 20 adapter/Render.cpp core/clocktime
     tools/mutate.py --since main            # only lines changed since main
     tools/mutate.py --restore               # put back a line an interrupted run left changed
+    tools/mutate.py --confirm build-sanitize  # survivors tried again under the sanitizers
 
 The changed line is always put back, on Ctrl-C too; a run killed outright
 leaves its backup in BUILD/mutate-backup, which --restore (or the next run)
@@ -309,7 +310,10 @@ def test_programs(build: Path) -> list[Path]:
     return sorted(p for p in folder.glob("*_test") if p.is_file() and os.access(p, os.X_OK))
 
 
-TEST_ENV = dict(os.environ, G_SLICE="always-malloc")
+# As CTest runs them: plain malloc for GLib, and the leak checker's list of
+# the system libraries' own leaks (read only by sanitizer builds).
+TEST_ENV = dict(os.environ, G_SLICE="always-malloc",
+                LSAN_OPTIONS=f"suppressions={ROOT / 'tests' / 'lsan.supp'}:print_suppressions=0")
 
 
 def baseline(build: Path, timeout: float) -> list[Path]:
@@ -413,6 +417,17 @@ def build_tree(build: Path, timeout: float, targets: list[str] | None = None) ->
     return code == 0
 
 
+def confirmed(mutant: Mutant, programs: list[Path], confirm: Path,
+              args: argparse.Namespace) -> tuple[str, str] | None:
+    """A survivor tried again in the second build: (test, outcome) when a test fails there."""
+    try:
+        caught = first_failure(mutant, programs, confirm, time.monotonic() + args.timeout, args.ctest)
+    except Stillborn:
+        # The same objects there too: nothing more to see.
+        return None
+    return (f"{caught[0]} in {confirm.name}", caught[1]) if caught else None
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0],
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -426,6 +441,9 @@ def main() -> int:
     parser.add_argument("--ctest", action="store_true",
                         help="after the folder's own test programs, run all of CTest (melt aside) instead of the "
                              "other test programs")
+    parser.add_argument("--confirm", metavar="BUILD",
+                        help="a second Ninja build folder (the sanitizer build) in which a survivor is tried "
+                             "again: an out-of-bounds write or a leak the tests pass over is caught there")
     parser.add_argument("--list", action="store_true", help="show the mutants that would be tried, and stop")
     parser.add_argument("--json", metavar="FILE", help="also write the results to FILE")
     parser.add_argument("--restore", action="store_true", help="put back a line an interrupted run left changed")
@@ -442,6 +460,11 @@ def main() -> int:
         return 0
     if not (build / "build.ninja").exists():
         sys.exit(f"mutate: {build} is not a configured Ninja build folder")
+    confirm = None
+    if args.confirm:
+        confirm = (ROOT / args.confirm).resolve() if not Path(args.confirm).is_absolute() else Path(args.confirm)
+        if not (confirm / "build.ninja").exists():
+            sys.exit(f"mutate: {confirm} is not a configured Ninja build folder")
 
     files = candidate_files(args.paths or DEFAULT_FOLDERS, build)
     wanted = changed_lines(args.since, files) if args.since else None
@@ -457,6 +480,11 @@ def main() -> int:
     if not build_tree(build, args.timeout):
         sys.exit("mutate: the unchanged tree does not build")
     programs = baseline(build, args.timeout)
+    confirm_programs = []
+    if confirm:
+        if not build_tree(confirm, args.timeout):
+            sys.exit(f"mutate: the unchanged tree does not build in {confirm}")
+        confirm_programs = baseline(confirm, args.timeout)
 
     results = []
     stillborn = 0
@@ -477,6 +505,9 @@ def main() -> int:
         except Stillborn:
             stillborn += 1
             continue
+        else:
+            if caught is None and confirm:
+                caught = confirmed(mutant, confirm_programs, confirm, args)
         finally:
             path.write_text(original)
             backup.restore()
@@ -490,8 +521,10 @@ def main() -> int:
         print(f"[{len(results)}/{args.n}] {status}{by}: {mutant.where()} {mutant.kind}: "
               f"{mutant.before.strip()}  ->  {mutant.after.strip()}  ({seconds:.0f} s)", flush=True)
 
-    # Leave the build as the sources are.
+    # Leave the builds as the sources are.
     build_tree(build, args.timeout)
+    if confirm:
+        build_tree(confirm, args.timeout)
     killed = sum(r["killed"] for r in results)
     survivors = [r for r in results if not r["killed"]]
     print()
