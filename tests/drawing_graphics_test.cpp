@@ -3,10 +3,12 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
+#include <numbers>
 #include <string>
 #include <thread>
 #include <vector>
@@ -322,6 +324,39 @@ TEST(GraphicsFills, HugeEllipsesAndRectanglesCoverWhatTheyShould) {
     EXPECT_TRUE(wide.exactly(0, 4, kOpaqueOrange));
     EXPECT_TRUE(wide.exactly(31, 5, kOpaqueOrange));
     EXPECT_TRUE(wide.untouched(0, 6));
+}
+
+// A circle too large for the rasteriser is drawn as a polygon; all along it,
+// not only where the polygon has its corners, the edge stays within about a
+// pixel of the true circle.
+TEST(GraphicsFills, AHugeCircleKeepsItsEdgeAllAlongIt) {
+    const int64_t r = int64_t{1} << 33;
+    const double radius = static_cast<double>(r);
+    // Points on the circle a small fraction of a degree apart, where a coarse
+    // polygon's sides would cut inside the circle between its corners.
+    for (int k = 0; k < 16; ++k) {
+        const double angle = 0.3 + 2.0 * std::numbers::pi / 65536.0 * k / 16.0;
+        // The centre rounded so that the circle's point at `angle` falls near (8, 8).
+        const int64_t centreX = static_cast<int64_t>(std::llround(8.0 - radius * std::cos(angle)));
+        const int64_t centreY = static_cast<int64_t>(std::llround(8.0 - radius * std::sin(angle)));
+        Canvas canvas(16, 16);
+        canvas.graphics->fillEllipse(IntRect{centreX - r, centreY - r, 2 * r, 2 * r}, kOpaqueOrange);
+        int inside = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                // Positive inside the circle, in pixels, from the pixel's centre.
+                const double depth = radius - std::hypot(static_cast<double>(x - centreX) + 0.5,
+                                                         static_cast<double>(y - centreY) + 0.5);
+                if (depth > 1.5) {
+                    ++inside;
+                    ASSERT_TRUE(canvas.exactly(x, y, kOpaqueOrange)) << "angle step " << k << " at " << x << "," << y;
+                } else if (depth < -1.0) {
+                    ASSERT_TRUE(canvas.untouched(x, y)) << "angle step " << k << " at " << x << "," << y;
+                }
+            }
+        }
+        EXPECT_GT(inside, 40) << "angle step " << k;
+    }
 }
 
 TEST(GraphicsFills, NothingIsDrawnWithoutPixelMemory) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -351,6 +352,40 @@ TEST(RenderThreads, ANewClockDrawnWhileOtherRowsAreCopiedGivesTheOneThreadPixels
             EXPECT_TRUE(results[0][k] == results[1][k]) << "step " << k;
         }
     }
+}
+
+// A clock that changes every frame is converted as it is composited; only one
+// shown again earns the memory of an 8-bit copy, which then holds the ink as
+// an 8-bit output shows it.
+TEST(RenderReuse, TheEightBitCopyOfAClockIsMadeOnlyWhenItIsShownAgain) {
+    ClockValues values;  // the analogue dial: opaque strokes and anti-aliased edges
+    const ShownTime shown{};
+    const auto picture = drawClockPicture(clockKey(values, LogFont{}, 96, 64, L"", shown), shown);
+    ASSERT_NE(picture, nullptr);
+    ASSERT_LT(picture->ink.x1, picture->ink.x2);
+    EXPECT_EQ(picture->inkCopy8(), nullptr);
+    const OfxRGBAColourB* copy = picture->inkCopy8();
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(picture->inkCopy8(), copy);
+
+    const auto columns = static_cast<std::size_t>(picture->ink.x2 - picture->ink.x1);
+    const auto rows = static_cast<std::size_t>(picture->ink.y2 - picture->ink.y1);
+    std::size_t translucent = 0;
+    for (std::size_t row = 0; row < rows; ++row) {
+        for (std::size_t column = 0; column < columns; ++column) {
+            const unsigned char* bgra = picture->inkPixels() + row * picture->inkRowBytes + column * 4;
+            const OfxRGBAColourB& out = copy[row * columns + column];
+            const int alpha = bgra[3];
+            ASSERT_EQ(out.a, alpha) << row << "," << column;
+            const int expected[3] = {bgra[2] * alpha, bgra[1] * alpha, bgra[0] * alpha};
+            const int got[3] = {out.r, out.g, out.b};
+            for (int k = 0; k < 3; ++k) {
+                ASSERT_LE(std::abs(got[k] * 255 - expected[k]), 255) << row << "," << column << " channel " << k;
+            }
+            translucent += alpha > 0 && alpha < 255 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(translucent, 0u);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <ostream>
@@ -1095,6 +1096,28 @@ TEST(ProcessorForDepth, EachDepthRunsItsClassAndOthersNone) {
         TestImage<F> output(rect);
         const auto before = output.bytes();
         EXPECT_FALSE(runDepth(depth, output));
+        EXPECT_EQ(output.bytes(), before);
+
+        // The same for a job, in bands or not.
+        CompositeJob job;
+        job.drawRect = rect;
+        job.drawBits = surface.bits();
+        job.drawRowBytes = surface.rowBytes();
+        job.surfaceBounds = rect;
+        job.dstData = output.data();
+        job.dstBounds = rect;
+        job.dstRowBytes = output.rowBytes();
+        job.renderWindow = rect;
+        unsigned ran = 0;
+        const BandRunner runner = [&ran](unsigned bands, const std::function<void(unsigned)>& work) {
+            for (unsigned band = 0; band < bands; ++band) {
+                ++ran;
+                work(band);
+            }
+        };
+        EXPECT_FALSE(runProcessorForDepth(depth, job, 1, BandRunner{}));
+        EXPECT_FALSE(runProcessorForDepth(depth, job, 2, runner));
+        EXPECT_EQ(ran, 0u);
         EXPECT_EQ(output.bytes(), before);
     }
 }
