@@ -435,6 +435,11 @@ TEST_F(GraphicsText, OnlyInstalledFacesAreTakenUnknownNamesBecomeSansSerif) {
     }
     EXPECT_EQ(engine.usableFamily("sans-serif"), "sans-serif");
     EXPECT_EQ(engine.usableFamily("monospace"), "monospace");
+    // No name is no face; and a face name is one family, never a list of
+    // them for Pango to pick from, even when its families are installed.
+    for (const char* notOne : {"", "DejaVu Serif,monospace", "monospace, serif"}) {
+        EXPECT_EQ(engine.usableFamily(notOne), "sans-serif") << notOne;
+    }
     if (engine.matchedFamily("DejaVu Serif") == "DejaVu Serif") {
         EXPECT_EQ(engine.usableFamily("DejaVu Serif"), "DejaVu Serif");
     }
