@@ -449,6 +449,17 @@ TEST_F(GraphicsText, OnlyInstalledFacesAreTakenUnknownNamesBecomeSansSerif) {
     }
 }
 
+// The tests that compare faces skip when the face they name is missing, as
+// told by matchedFamily: a matchedFamily that never finds a face would skip
+// them all unnoticed.
+TEST_F(GraphicsText, TheMatchedFamilyNamesAnInstalledFace) {
+    PangoTextEngine& engine = PangoTextEngine::instance();
+    const std::string fallback = engine.matchedFamily("sans-serif");
+    ASSERT_FALSE(fallback.empty());
+    EXPECT_EQ(engine.matchedFamily(fallback), fallback);
+    EXPECT_EQ(engine.usableFamily(fallback), fallback);
+}
+
 // Every face name and size a project animates through must not stay in the
 // process for good.
 TEST_F(GraphicsText, ManyFaceNamesAndSizesKeepTheFontMapBounded) {
