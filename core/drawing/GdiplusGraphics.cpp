@@ -14,15 +14,9 @@
 // stride, so GDI+ draws as on a top-down picture. Shapes far outside the
 // picture are cut down to it first: GDI+ rasterises in floating point and
 // fails or loses precision on huge coordinates.
-#include <windows.h>
-// GDI+'s headers expect min and max from windows.h, which NOMINMAX keeps away.
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
+#include "core/drawing/GdiplusHeaders.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <limits>

@@ -1,13 +1,6 @@
 #include "core/drawing/GdiplusRuntime.h"
 
-#include <windows.h>
-// GDI+'s headers expect min and max from windows.h, which NOMINMAX keeps away.
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
+#include "core/drawing/GdiplusHeaders.h"
 
 #include <cstddef>
 #include <mutex>
